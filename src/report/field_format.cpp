@@ -1,0 +1,152 @@
+#include "report/field_format.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace hf::report {
+
+namespace {
+
+std::string right_align(const std::string& text, int width) {
+  if (width <= 0) return {};
+  if (static_cast<int>(text.size()) > width) return std::string(static_cast<std::size_t>(width), '*');
+  return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
+}
+
+// NaN and infinities have no decimal expansion: they are shown by name when it fits.
+std::string format_non_finite(double value, int width) {
+  if (std::isnan(value)) return right_align("NaN", width);
+  const std::string sign = value < 0 ? "-" : "";
+  const std::string full = sign + "Infinity";
+  if (static_cast<int>(full.size()) <= width) return right_align(full, width);
+  return right_align(sign + "Inf", width);
+}
+
+// printf-style text of |value| with `precision` digits after the point, in fixed
+// ('f') or exponent ('e') style. glibc renders the exact binary value rounded to
+// nearest; only an exact tie needs the away-from-zero correction below.
+std::string print_magnitude(double magnitude, int precision, char style) {
+  char format[8] = {'%', '.', '*', style, '\0'};
+  const int length = std::snprintf(nullptr, 0, format, precision, magnitude);
+  std::string text(static_cast<std::size_t>(length), '\0');
+  std::snprintf(text.data(), text.size() + 1, format, precision, magnitude);
+  return text;
+}
+
+// True when the exact decimal expansion of `magnitude` ends in a 5 at the digit
+// after the last one kept (`precision` digits after the point in `style`), i.e.
+// the value lies exactly halfway between two results.
+bool is_exact_tie(double magnitude, int precision, char style) {
+  const std::string one_more = print_magnitude(magnitude, precision + 1, style);
+  const std::size_t mantissa_end = style == 'e' ? one_more.find('e') : one_more.size();
+  if (one_more[mantissa_end - 1] != '5') return false;
+  // A double has at most 767 significant decimal digits and at most 1074 after the point.
+  const std::string exact = print_magnitude(magnitude, style == 'e' ? 780 : 1100, style);
+  const std::size_t exact_end = style == 'e' ? exact.find('e') : exact.size();
+  const std::size_t kept = mantissa_end;  // digits up to and including the tie digit
+  for (std::size_t k = kept; k < exact_end; ++k)
+    if (exact[k] != '0') return false;
+  return exact.compare(0, kept, one_more, 0, kept) == 0;
+}
+
+// Adds one unit in the last digit of a digit string with one '.', carrying left.
+// Returns true when the carry ran out of the leftmost digit (a '1' was prepended).
+bool increment_last_digit(std::string& digits) {
+  for (std::size_t k = digits.size(); k-- > 0;) {
+    if (digits[k] == '.') continue;
+    if (digits[k] != '9') {
+      ++digits[k];
+      return false;
+    }
+    digits[k] = '0';
+  }
+  digits.insert(digits.begin(), '1');
+  return true;
+}
+
+// |value| rounded to `precision` digits after the point, ties away from zero.
+// For style 'e' the result is the mantissa and `exponent` is set.
+std::string round_magnitude(double magnitude, int precision, char style, int& exponent) {
+  std::string text;
+  if (is_exact_tie(magnitude, precision, style)) {
+    text = print_magnitude(magnitude, precision + 1, style);
+    std::size_t mantissa_end = style == 'e' ? text.find('e') : text.size();
+    const std::string tail = text.substr(mantissa_end);
+    text.erase(mantissa_end - 1);                    // drop the tie digit
+    if (!text.empty() && text.back() == '.') text.pop_back();  // precision 0: "2." -> "2"
+    const bool carried = increment_last_digit(text);
+    if (style == 'e') {
+      exponent = std::atoi(tail.c_str() + 1);
+      if (carried) {  // 9.99..5 rounded up to 10.0..: renormalise to 1.0.. and raise e
+        std::string kept_digits;
+        for (char c : text)
+          if (c != '.') kept_digits += c;
+        kept_digits.pop_back();
+        text = kept_digits.substr(0, 1);
+        if (precision > 0) text += "." + kept_digits.substr(1);
+        ++exponent;
+      }
+    }
+    return text;
+  }
+  text = print_magnitude(magnitude, precision, style);
+  if (style == 'e') {
+    const std::size_t e = text.find('e');
+    exponent = std::atoi(text.c_str() + e + 1);
+    text.erase(e);
+  }
+  return text;
+}
+
+bool all_zero_digits(const std::string& digits) {
+  for (char c : digits)
+    if (c != '0' && c != '.') return false;
+  return true;
+}
+
+}  // namespace
+
+std::string format_integer(std::int32_t value, int width) {
+  return right_align(std::to_string(value), width);
+}
+
+std::string format_text(std::string_view text, int width) {
+  if (width <= 0) return {};
+  if (static_cast<std::size_t>(width) > text.size())
+    return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + std::string(text);
+  return std::string(text.substr(0, static_cast<std::size_t>(width)));
+}
+
+std::string format_fixed(double value, int width, int decimals) {
+  if (!std::isfinite(value)) return format_non_finite(value, width);
+  int unused = 0;
+  std::string digits = round_magnitude(std::fabs(value), decimals, 'f', unused);
+  if (decimals == 0) digits += '.';
+  const bool negative = std::signbit(value) && !all_zero_digits(digits);
+  const std::string sign = negative ? "-" : "";
+  std::string text = sign + digits;
+  // A zero integer part keeps its "0" only when the field has room for it.
+  if (digits[0] == '0' && digits[1] == '.' && static_cast<int>(text.size()) > width)
+    text = sign + digits.substr(1);
+  return right_align(text, width);
+}
+
+std::string format_exponent(double value, int width, int decimals, char letter) {
+  if (!std::isfinite(value)) return format_non_finite(value, width);
+  int exponent = 0;
+  std::string mantissa = round_magnitude(std::fabs(value), decimals, 'e', exponent);
+  if (decimals == 0) mantissa += '.';
+  const bool negative = std::signbit(value) && value != 0.0;
+  const int magnitude = std::abs(exponent);
+  char exponent_part[8];
+  if (magnitude <= 99)
+    std::snprintf(exponent_part, sizeof exponent_part, "%c%c%02d", letter, exponent < 0 ? '-' : '+', magnitude);
+  else
+    std::snprintf(exponent_part, sizeof exponent_part, "%c%03d", exponent < 0 ? '-' : '+', std::min(magnitude, 999));
+  return right_align((negative ? "-" : "") + mantissa + exponent_part, width);
+}
+
+}  // namespace hf::report

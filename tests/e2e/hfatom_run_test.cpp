@@ -1,0 +1,185 @@
+// Runs the hfatom program in a fresh directory and checks its console, files and exit status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void write_file(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+struct RunResult {
+  fs::path dir;
+  int status = -1;
+  std::string console;
+  std::string errors;
+
+  std::string file(const std::string& name) const { return read_file(dir / name); }
+  bool has(const std::string& name) const { return fs::exists(fs::symlink_status(dir / name)); }
+  int file_count() const {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(dir))
+      if (entry.path().filename().string().rfind("hfatom-", 0) != 0) ++count;
+    return count;
+  }
+};
+
+// Runs hfatom in a new empty directory with `input` on standard input. `prepare`
+// may put files into the directory first; `console` redirects standard output.
+RunResult run_hfatom(const std::string& input, const std::function<void(const fs::path&)>& prepare = {},
+               const std::string& console = "hfatom-console") {
+  RunResult run;
+  std::string pattern = (fs::temp_directory_path() / "hfatom-e2e-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  run.dir = pattern;
+  write_file(run.dir / "hfatom-input", input);
+  if (prepare) prepare(run.dir);
+  const std::string command = "cd '" + run.dir.string() + "' && '" HFATOM_EXE "' < hfatom-input > " + console +
+                              " 2> hfatom-errors";
+  const int raw = std::system(command.c_str());
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.console = read_file(run.dir / "hfatom-console");
+  run.errors = read_file(run.dir / "hfatom-errors");
+  return run;
+}
+
+const fs::path kData = HFATOM_TEST_DATA;
+
+// The report as far as the input stage writes it: the lines up to the g-factor line.
+std::string input_stage_part(const std::string& report) {
+  const std::string last = " gI =  0.0000000\r\n";
+  return report.substr(0, report.find(last) + last.size());
+}
+
+std::string prompts() {
+  return " Symbol A4\r\n number of shells 1s 2s 2p 3s 3p..\r\n nuclear charge\r\n no valence electrons\r\n";
+}
+
+class ReferenceAtom : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ReferenceAtom, InputStageMatchesTheReferenceRun) {
+  const std::string symbol = GetParam();
+  const fs::path ref = kData / symbol;
+  const std::string report_name = symbol + "  .out";
+  const RunResult run = run_hfatom(read_file(ref / "input"));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.errors, "");
+  EXPECT_EQ(run.console, read_file(ref / "console").substr(0, prompts().size()));
+  ASSERT_TRUE(run.has(report_name));
+  EXPECT_EQ(run.file(report_name), input_stage_part(read_file(ref / report_name)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Atoms, ReferenceAtom, ::testing::Values("He", "Ne", "Ar"));
+
+TEST(HfatomRun, CarriageReturnLineEndsReadAsPlainOnes) {
+  const RunResult plain = run_hfatom("He\n1\n2\n");
+  const RunResult crlf = run_hfatom("He\r\n1\r\n2\r\n");
+  EXPECT_EQ(crlf.status, 0);
+  EXPECT_EQ(crlf.file("He  .out"), plain.file("He  .out"));
+}
+
+TEST(HfatomRun, TooManyShellsTakesTheErrorExit) {
+  const RunResult run = run_hfatom("Ne\n31\n10\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.console, prompts());
+  EXPECT_EQ(run.file("Ne  .out"),
+            "   Input data for Ne  \r\n\r\nNe    31  10   0\r\n"
+            " Too many input orbitals !!  shell dim =   30\r\n  Error exit in HF Program\r\n");
+}
+
+TEST(HfatomRun, TwelveShellsEndWithTheLabelErrorAndTheErrorExit) {
+  const RunResult run = run_hfatom("Xe\n12\n54\n");
+  EXPECT_EQ(run.status, 1);
+  const std::string report = run.file("Xe  .out");
+  const std::string ending = "     5p        6           -58.32000\r\n"
+                             "Error in enclab: principal quantum number out of range\r\n"
+                             "  Error exit in HF Program\r\n";
+  ASSERT_GE(report.size(), ending.size());
+  EXPECT_EQ(report.substr(report.size() - ending.size()), ending);
+  EXPECT_FALSE(run.has("Xe  .dat"));
+}
+
+TEST(HfatomRun, SymbolGivesTheFileName) {
+  EXPECT_TRUE(run_hfatom("Helium\n1\n2\n").has("Heli.out"));
+  const RunResult padded = run_hfatom(" Ne\n3\n10\n");
+  EXPECT_TRUE(padded.has("Ne .out"));
+  EXPECT_EQ(padded.file("Ne .out").substr(0, 24), "   Input data for  Ne \r\n");
+}
+
+TEST(HfatomRun, EarlierLongerReportIsReplaced) {
+  const RunResult run = run_hfatom("He\n1\n2\n", [](const fs::path& dir) {
+    write_file(dir / "He  .out", std::string(100000, 'x'));
+  });
+  EXPECT_EQ(run.file("He  .out"), input_stage_part(read_file(kData / "He" / "He  .out")));
+}
+
+struct RefusedCase {
+  const char* what;
+  const char* input;
+  const char* message;
+};
+
+class RefusedInput : public ::testing::TestWithParam<RefusedCase> {};
+
+// Input that cannot be used ends the run with one diagnostic line, status 2, and no file.
+TEST_P(RefusedInput, EndsWithOneDiagnosticLineAndNoFile) {
+  const RefusedCase& c = GetParam();
+  const RunResult run = run_hfatom(c.input);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.errors, std::string("hfatom: ") + c.message + "\n");
+  EXPECT_EQ(run.file_count(), 0) << "a file was created";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedInput,
+    ::testing::Values(
+        RefusedCase{"no_input", "", "end of console input while reading the atom symbol"},
+        RefusedCase{"input_ends", "He\n1\n", "end of console input while reading the nuclear charge"},
+        RefusedCase{"text_for_count", "He\none\n2\n", "the number of shells must be an integer, not \"one\""},
+        RefusedCase{"huge_charge", "He\n1\n99999999999\n",
+                    "the nuclear charge is outside the 32-bit integer range: \"99999999999\""},
+        RefusedCase{"slash_in_symbol", "a/b\n1\n2\n",
+                    "the atom symbol \"a/b \" would not name a file in the current directory ('/' or a control "
+                    "character)"},
+        RefusedCase{"control_in_symbol", "H\te\n1\n2\n",
+                    "the atom symbol \"H?e \" would not name a file in the current directory ('/' or a control "
+                    "character)"},
+        RefusedCase{"blank_symbol", "   \n1\n2\n", "the atom symbol is blank: it would not name a file"}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST(HfatomRun, ReportThatCannotBeOpenedIsADiagnostic) {
+  const RunResult run = run_hfatom("He\n1\n2\n", [](const fs::path& dir) { fs::create_directory(dir / "He  .out"); });
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.errors, "hfatom: cannot open report file \"He  .out\": Is a directory\n");
+}
+
+TEST(HfatomRun, FullDiskIsADiagnosticNotASuccess) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this machine";
+  const RunResult report = run_hfatom("He\n1\n2\n", [](const fs::path& dir) { fs::create_symlink("/dev/full", dir / "He  .out"); });
+  EXPECT_EQ(report.status, 2);
+  EXPECT_EQ(report.errors, "hfatom: cannot write report file \"He  .out\": No space left on device\n");
+
+  const RunResult console = run_hfatom("He\n1\n2\n", {}, "/dev/full");
+  EXPECT_EQ(console.status, 2);
+  EXPECT_EQ(console.errors, "hfatom: cannot write console output: No space left on device\n");
+}
+
+}  // namespace
