@@ -140,12 +140,14 @@ std::string format_exponent(double value, int width, int decimals, char letter) 
   std::string mantissa = round_magnitude(std::fabs(value), decimals, 'e', exponent);
   if (decimals == 0) mantissa += '.';
   const bool negative = std::signbit(value) && value != 0.0;
-  const int magnitude = std::abs(exponent);
-  char exponent_part[8];
-  if (magnitude <= 99)
-    std::snprintf(exponent_part, sizeof exponent_part, "%c%c%02d", letter, exponent < 0 ? '-' : '+', magnitude);
-  else
-    std::snprintf(exponent_part, sizeof exponent_part, "%c%03d", exponent < 0 ? '-' : '+', std::min(magnitude, 999));
+  // Decimal exponents of doubles lie within -324..308.
+  const int magnitude = std::min(std::abs(exponent), 999);
+  std::string exponent_part;
+  if (magnitude <= 99) exponent_part += letter;
+  exponent_part += exponent < 0 ? '-' : '+';
+  if (magnitude >= 100) exponent_part += static_cast<char>('0' + magnitude / 100);
+  exponent_part += static_cast<char>('0' + magnitude / 10 % 10);
+  exponent_part += static_cast<char>('0' + magnitude % 10);
   return right_align((negative ? "-" : "") + mantissa + exponent_part, width);
 }
 

@@ -7,62 +7,34 @@
 
 namespace hf::report {
 
-Field literal(std::string_view text) {
-  Field f;
-  f.kind = Field::Kind::literal;
-  f.literal = std::string(text);
-  return f;
-}
+namespace {
 
-Field blanks(int count) {
+Field make_field(Field::Kind kind, int width = 0, int decimals = 0, char letter = 'E') {
   Field f;
-  f.kind = Field::Kind::blanks;
-  f.width = count;
-  return f;
-}
-
-Field text() {
-  Field f;
-  f.kind = Field::Kind::text;
-  return f;
-}
-
-Field text(int width) {
-  Field f;
-  f.kind = Field::Kind::text_width;
-  f.width = width;
-  return f;
-}
-
-Field integer(int width) {
-  Field f;
-  f.kind = Field::Kind::integer;
-  f.width = width;
-  return f;
-}
-
-Field fixed(int width, int decimals) {
-  Field f;
-  f.kind = Field::Kind::fixed;
-  f.width = width;
-  f.decimals = decimals;
-  return f;
-}
-
-Field exponent(int width, int decimals, char letter) {
-  Field f;
-  f.kind = Field::Kind::exponent;
+  f.kind = kind;
   f.width = width;
   f.decimals = decimals;
   f.letter = letter;
   return f;
 }
 
-Field line_break() {
-  Field f;
-  f.kind = Field::Kind::line_break;
+}  // namespace
+
+Field literal(std::string_view text) {
+  Field f = make_field(Field::Kind::literal);
+  f.literal = std::string(text);
   return f;
 }
+
+Field blanks(int count) { return make_field(Field::Kind::blanks, count); }
+Field text() { return make_field(Field::Kind::text); }
+Field text(int width) { return make_field(Field::Kind::text_width, width); }
+Field integer(int width) { return make_field(Field::Kind::integer, width); }
+Field fixed(int width, int decimals) { return make_field(Field::Kind::fixed, width, decimals); }
+Field exponent(int width, int decimals, char letter) {
+  return make_field(Field::Kind::exponent, width, decimals, letter);
+}
+Field line_break() { return make_field(Field::Kind::line_break); }
 
 Field repeated(int count, Field field) {
   field.repeat = count;

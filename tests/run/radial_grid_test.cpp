@@ -5,29 +5,25 @@
 
 #include <cmath>
 
-#include "report/text_units.h"
+#include "report_capture.h"
 #include "run/atomic_state.h"
 
 namespace hf {
 namespace {
 
-class RadialGrid : public ::testing::Test {
+class RadialGrid : public ReportCapture {
  protected:
   void SetUp() override {
-    reset_run_state();
-    report::reset_units();
-    report::capture_unit(report::kReportUnit);
-    atom.report.report_unit = report::kReportUnit;
+    ReportCapture::SetUp();
     atom.shells.nuclear_charge = 18;
     build_grid();
   }
-  void TearDown() override { report::reset_units(); }
 };
 
 TEST_F(RadialGrid, StepIsAThousandthOfTheLogarithmicRange) {
   // ln(30 / 0.0002) = ln(150000) = 11.918390573078392...
   EXPECT_NEAR(atom.grid.grid_step, 0.011918390573078392, 1e-17);
-  EXPECT_EQ(report::captured(report::kReportUnit), "\r\n r0 =   0.00020     h=   0.01192\r\n\r\n");
+  EXPECT_EQ(report_text(), "\r\n r0 =   0.00020     h=   0.01192\r\n\r\n");
 }
 
 TEST_F(RadialGrid, FirstPointIsTheOriginWithStoredZeros) {

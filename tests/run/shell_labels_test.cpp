@@ -5,7 +5,7 @@
 
 #include <limits>
 
-#include "report/text_units.h"
+#include "report_capture.h"
 #include "run/atomic_state.h"
 
 namespace hf {
@@ -18,16 +18,7 @@ struct LabelCase {
   const char* message;  // expected report line of a refusal
 };
 
-class ShellLabel : public ::testing::TestWithParam<LabelCase> {
- protected:
-  void SetUp() override {
-    reset_run_state();
-    report::reset_units();
-    report::capture_unit(report::kReportUnit);
-    atom.report.report_unit = report::kReportUnit;
-  }
-  void TearDown() override { report::reset_units(); }
-};
+class ShellLabel : public ReportCapture, public ::testing::WithParamInterface<LabelCase> {};
 
 constexpr const char* kPrincipal = "Error in enclab: principal quantum number out of range\r\n";
 constexpr const char* kAngular = "Error in enclab: angular quantum number out of range\r\n";
@@ -40,10 +31,10 @@ TEST_P(ShellLabel, BuildsTheLabelOrRefuses) {
   if (c.label != nullptr) {
     ASSERT_EQ(status, Status::ok);
     EXPECT_EQ(std::string(atom.labels.label_buffer.begin(), atom.labels.label_buffer.end()), c.label);
-    EXPECT_EQ(report::captured(report::kReportUnit), "");
+    EXPECT_EQ(report_text(), "");
   } else {
     EXPECT_EQ(status, Status::error);
-    EXPECT_EQ(report::captured(report::kReportUnit), c.message);
+    EXPECT_EQ(report_text(), c.message);
   }
 }
 
