@@ -1,0 +1,140 @@
+#include "radial/outward_start.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "radial/adams_moulton.h"
+
+extern "C" void dgetrf_(const int* m, const int* n, double* a, const int* lda, int* ipiv,
+                        int* info);
+extern "C" void dgetri_(const int* n, double* a, const int* lda, const int* ipiv, double* work,
+                        const int* lwork, int* info);
+
+namespace hf {
+
+namespace {
+
+constexpr int kBlock = 8;
+using Matrix8 = std::array<double, kBlock * kBlock>;  // column-major, leading dimension 8
+using Vector8 = std::array<double, kBlock>;
+
+// Element (i, j), 1-based, of a column-major 8x8 matrix.
+double& at(Matrix8& a, int i, int j) {
+  return a[static_cast<std::size_t>((i - 1) + (j - 1) * kBlock)];
+}
+
+// M(i, j): weight of block point j in the derivative at block point i.
+constexpr double weight(int i, int j) {
+  return kDerivativeWeights840[static_cast<std::size_t>(i - 1)][static_cast<std::size_t>(j)];
+}
+
+// m_0(i): weight of block point 0 in the derivative at block point i.
+constexpr double weight0(int i) { return weight(i, 0); }
+
+// Replaces the matrix by its inverse: LU with partial pivoting, then the inverse from the
+// factors. A singular matrix is not reported; its entries then carry no meaning.
+void invert(Matrix8& a) {
+  constexpr int n = kBlock;
+  constexpr int lwork = 64;
+  std::array<int, kBlock> pivots{};
+  std::array<double, lwork> work{};
+  int info = 0;
+  dgetrf_(&n, &n, a.data(), &n, pivots.data(), &info);
+  dgetri_(&n, a.data(), &n, pivots.data(), work.data(), &lwork, &info);
+}
+
+// x^n by repeated squaring (x^0 = 1).
+double integer_power(double x, std::int64_t n) {
+  const bool reciprocal = n < 0;
+  auto bits = static_cast<std::uint64_t>(reciprocal ? -n : n);
+  double result = 1.0;
+  while (bits != 0) {
+    if ((bits & 1U) != 0) result *= x;
+    bits >>= 1U;
+    if (bits != 0) x *= x;
+  }
+  return reciprocal ? 1.0 / result : result;
+}
+
+}  // namespace
+
+void OUTSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int match) {
+  const auto& grid = atom.grid;
+  const double h = grid.grid_step;
+  const double lp1 = static_cast<double>(l) + 1.0;  // l + 1, exact for every int l
+  const std::int64_t power = static_cast<std::int64_t>(l) + 1;
+
+  double u0 = 1.0;
+  double v0 = -charge(1) / lp1;
+  p(1) = 0.0;
+  q(1) = l == 0 ? 1.0 : 0.0;
+
+  Vector8 cp{};
+  Vector8 cq{};
+  Vector8 cv{};
+  Vector8 s{};
+  Vector8 u{};
+  Vector8 v{};
+  Matrix8 g{};
+  Matrix8 b{};
+  for (int block = 1; block <= 3; ++block) {
+    const int base = kBlock * block - 7;  // block point 0: the origin or the previous block's last
+    for (int i = 1; i <= kBlock; ++i) {
+      const int pt = base + i;
+      const auto k = static_cast<std::size_t>(i - 1);
+      cp[k] = 840.0 * h * grid.drdt(pt);
+      cq[k] = -1680.0 * h * (energy * grid.drdt(pt) + charge(pt) * grid.drdt_over_r(pt));
+      cv[k] = -lp1 * 1680.0 * h * grid.drdt_over_r(pt);
+    }
+
+    // G = (M - diag(cV))^-1, from the equations for v.
+    for (int j = 1; j <= kBlock; ++j) {
+      for (int i = 1; i <= kBlock; ++i) at(g, i, j) = weight(i, j);
+      at(g, j, j) = weight(j, j) - cv[static_cast<std::size_t>(j - 1)];
+    }
+    invert(g);
+
+    // B u = s after eliminating v from the equations for u.
+    for (int i = 1; i <= kBlock; ++i) {
+      const auto ki = static_cast<std::size_t>(i - 1);
+      s[ki] = -weight0(i) * u0;
+      for (int j = 1; j <= kBlock; ++j) {
+        const auto kj = static_cast<std::size_t>(j - 1);
+        at(b, i, j) = weight(i, j) - cp[ki] * at(g, i, j) * cq[kj];
+        s[ki] = s[ki] - weight0(j) * (cp[ki] * at(g, i, j)) * v0;
+      }
+    }
+    invert(b);  // H
+
+    for (int i = 1; i <= kBlock; ++i) {
+      double sum = 0.0;
+      for (int j = 1; j <= kBlock; ++j)
+        sum = sum + at(b, i, j) * s[static_cast<std::size_t>(j - 1)];
+      u[static_cast<std::size_t>(i - 1)] = sum;
+    }
+    for (int i = 1; i <= kBlock; ++i) {
+      double sum = 0.0;
+      for (int j = 1; j <= kBlock; ++j) {
+        const auto kj = static_cast<std::size_t>(j - 1);
+        sum = sum + at(g, i, j) * (cq[kj] * u[kj] - weight0(j) * v0);
+      }
+      v[static_cast<std::size_t>(i - 1)] = sum;
+    }
+
+    for (int i = 1; i <= kBlock; ++i) {
+      const int pt = base + i;
+      const auto k = static_cast<std::size_t>(i - 1);
+      const double r = grid.radius(pt);
+      p(pt) = integer_power(r, power) * u[k];
+      q(pt) = integer_power(r, power - 1) * (lp1 * u[k] + r * v[k]);
+    }
+    u0 = u[kBlock - 1];
+    v0 = v[kBlock - 1];
+  }
+
+  if (match > kOutwardStartPoints + 1)
+    ADAMS(p, q, charge, energy, l, kOutwardStartPoints + 1, match);
+}
+
+}  // namespace hf

@@ -1,0 +1,21 @@
+// Radial quadrature: the trapezoidal rule with end corrections on the uniform grid in t.
+#pragma once
+
+#include "run/atomic_state.h"
+
+namespace hf {
+
+// Returns step * [ sum_{k=1..order} (values(first+k-1) + values(last-k+1)) * w(order,k) / d(order)
+//                  + sum_{i=first+order..last-order} values(i) ],
+// the integral over t of the tabulated function from point first to point last. Radial
+// integrals pass an integrand already multiplied by drdt, first = 1, last = an extent,
+// order 7 and grid_step.
+//   values  in: read at first..last only.
+//   first, last  in: 1 <= first < last <= 1000; a true quadrature needs last-first+1 >= 2*order.
+//   order   in: 1..14. Orders 1..10 integrate polynomials in the index exactly up to degree
+//           order (odd order) or order-1 (even order).
+//   step    in: the grid step in t.
+// Reads and writes no shared state; no checks, no failure.
+double RINT(const Radial& values, int first, int last, int order, double step);
+
+}  // namespace hf

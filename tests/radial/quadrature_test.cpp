@@ -1,0 +1,87 @@
+#include "radial/quadrature.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "run/atomic_state.h"
+#include "run/radial_grid.h"
+
+namespace hf {
+namespace {
+
+Radial powers(int degree) {
+  Radial v;
+  for (int i = 1; i <= kGridPoints; ++i) v(i) = std::pow(static_cast<double>(i), degree);
+  return v;
+}
+
+// Integral of x^degree from a to b.
+double exact_integral(int degree, int a, int b) {
+  return (std::pow(static_cast<double>(b), degree + 1) -
+          std::pow(static_cast<double>(a), degree + 1)) /
+         (degree + 1);
+}
+
+class QuadratureOrder : public ::testing::TestWithParam<int> {};
+
+// Orders 1..10 integrate i^k exactly for k up to the order (odd) or order - 1 (even), and
+// not one degree beyond; 1..20 holds at least 2 * order points for every order here.
+TEST_P(QuadratureOrder, ExactUpToItsPolynomialDegreeOnly) {
+  const int order = GetParam();
+  const int exact_degree = order % 2 == 1 ? order : order - 1;
+  for (int degree = 0; degree <= exact_degree; ++degree) {
+    const double want = exact_integral(degree, 1, 20);
+    EXPECT_NEAR(RINT(powers(degree), 1, 20, order, 1.0), want, 1e-13 * want) << "degree " << degree;
+  }
+  const int degree = exact_degree + 1;
+  const double want = exact_integral(degree, 1, 20);
+  EXPECT_GT(std::fabs(RINT(powers(degree), 1, 20, order, 1.0) - want), 1e-10 * want);
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders1To10, QuadratureOrder, ::testing::Range(1, 11));
+
+TEST(Quadrature, ConstantOverWholeGridGivesLengthInT) {
+  set_up_grid();
+  Radial ones;
+  ones.fill(1.0);
+  const double h = atom.grid.grid_step;
+  for (int order = 1; order <= 10; ++order) {
+    EXPECT_NEAR(RINT(ones, 1, kGridPoints, order, h), 999.0 * h, 1e-13 * 999.0 * h)
+        << "order " << order;
+  }
+  // Shortest range that is still a quadrature, away from point 1.
+  Radial threes;
+  threes.fill(3.0);
+  EXPECT_NEAR(RINT(threes, 101, 114, 7, 0.5), 3.0 * 13.0 * 0.5, 1e-13);
+}
+
+// The single-precision rows of orders 11..14 miss the exact end-weight sum n - 1/2 by less
+// than 1e-7 relative: a constant is integrated to that accuracy (a wrong digit in a row is not).
+TEST(Quadrature, HighOrdersIntegrateConstantsToSinglePrecisionRows) {
+  Radial ones;
+  ones.fill(1.0);
+  for (int order = 11; order <= 14; ++order) {
+    EXPECT_NEAR(RINT(ones, 1, kGridPoints, order, 1.0), 999.0, 2e-7 * (order - 0.5))
+        << "order " << order;
+  }
+}
+
+TEST(Quadrature, CubicOrderSevenExactOrderOneTrapezoidal) {
+  const Radial cubes = powers(3);
+  EXPECT_NEAR(RINT(cubes, 1, 20, 7, 1.0), 39999.75, 1e-13 * 39999.75);  // (20^4 - 1) / 4
+  // Trapezoidal sum: sum of i^3 for 1..20 minus half the end values, larger than the integral.
+  EXPECT_EQ(RINT(cubes, 1, 20, 1, 1.0), 44100.0 - (1.0 + 8000.0) / 2.0);
+}
+
+// With fewer than 2 * order points the end weights overlap and the middle sum is empty:
+// a constant then receives twice the end weights, 2 (n - 1/2), whatever the length.
+TEST(Quadrature, OverlappingEndsAreStillSummedAsWritten) {
+  Radial ones;
+  ones.fill(1.0);
+  EXPECT_NEAR(RINT(ones, 1, 10, 7, 1.0), 13.0, 1e-13);
+  EXPECT_NEAR(RINT(ones, 1, 10, 7, 0.25), 13.0 * 0.25, 1e-13);
+}
+
+}  // namespace
+}  // namespace hf
