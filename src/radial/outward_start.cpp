@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "radial/adams_moulton.h"
+#include "radial/integer_power.h"
 
 extern "C" void dgetrf_(const int* m, const int* n, double* a, const int* lda, int* ipiv,
                         int* info);
@@ -42,19 +43,6 @@ void invert(Matrix8& a) {
   int info = 0;
   dgetrf_(&n, &n, a.data(), &n, pivots.data(), &info);
   dgetri_(&n, a.data(), &n, pivots.data(), work.data(), &lwork, &info);
-}
-
-// x^n by repeated squaring (x^0 = 1).
-double integer_power(double x, std::int64_t n) {
-  const bool reciprocal = n < 0;
-  auto bits = static_cast<std::uint64_t>(reciprocal ? -n : n);
-  double result = 1.0;
-  while (bits != 0) {
-    if ((bits & 1U) != 0) result *= x;
-    bits >>= 1U;
-    if (bits != 0) x *= x;
-  }
-  return reciprocal ? 1.0 / result : result;
 }
 
 }  // namespace

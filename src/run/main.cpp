@@ -7,6 +7,7 @@
 #include "run/atom_input.h"
 #include "run/atomic_state.h"
 #include "run/status.h"
+#include "scf/hartree_iteration.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ hf::Status run_stages() {
   double damping_factor = 0.0;
   double nuclear_g_factor = 0.0;
   if (hf::DATAIN(damping_factor, nuclear_g_factor) == hf::Status::error) return hf::Status::error;
+  if (hf::HARTNR(damping_factor) == hf::Status::error) return hf::Status::error;
   return hf::Status::ok;
 }
 

@@ -63,10 +63,12 @@ RunResult run_hfatom(const std::string& input, const std::function<void(const fs
 
 const fs::path kData = HFATOM_TEST_DATA;
 
-// The report as far as the input stage writes it: the lines up to the g-factor line.
-std::string input_stage_part(const std::string& report) {
-  const std::string last = " gI =  0.0000000\r\n";
-  return report.substr(0, report.find(last) + last.size());
+// The report as far as the input stage and the Hartree iteration write it: the lines up
+// to the empty line after the last "  loop" line of the Hartree log.
+std::string hartree_stage_part(const std::string& report) {
+  const std::size_t last_loop = report.rfind("\r\n  loop ");
+  const std::size_t end = report.find("\r\n\r\n", last_loop + 2);
+  return report.substr(0, end + 4);
 }
 
 std::string prompts() {
@@ -75,7 +77,7 @@ std::string prompts() {
 
 class ReferenceAtom : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(ReferenceAtom, InputStageMatchesTheReferenceRun) {
+TEST_P(ReferenceAtom, InputAndHartreeStagesMatchTheReferenceRun) {
   const std::string symbol = GetParam();
   const fs::path ref = kData / symbol;
   const std::string report_name = symbol + "  .out";
@@ -84,7 +86,7 @@ TEST_P(ReferenceAtom, InputStageMatchesTheReferenceRun) {
   EXPECT_EQ(run.errors, "");
   EXPECT_EQ(run.console, read_file(ref / "console").substr(0, prompts().size()));
   ASSERT_TRUE(run.has(report_name));
-  EXPECT_EQ(run.file(report_name), input_stage_part(read_file(ref / report_name)));
+  EXPECT_EQ(run.file(report_name), hartree_stage_part(read_file(ref / report_name)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Atoms, ReferenceAtom, ::testing::Values("He", "Ne", "Ar"));
@@ -94,6 +96,17 @@ TEST(HfatomRun, CarriageReturnLineEndsReadAsPlainOnes) {
   const RunResult crlf = run_hfatom("He\r\n1\r\n2\r\n");
   EXPECT_EQ(crlf.status, 0);
   EXPECT_EQ(crlf.file("He  .out"), plain.file("He  .out"));
+}
+
+TEST(HfatomRun, NoShellsEndsInTheHartreeStageWithTheErrorExit) {
+  const RunResult run = run_hfatom("He\n0\n2\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.errors, "");
+  const std::string report = run.file("He  .out");
+  const std::string ending = " gI =  0.0000000\r\n  Error in hartnr: no shells to iterate\r\n"
+                             "  Error exit in HF Program\r\n";
+  ASSERT_GE(report.size(), ending.size());
+  EXPECT_EQ(report.substr(report.size() - ending.size()), ending);
 }
 
 TEST(HfatomRun, TooManyShellsTakesTheErrorExit) {
@@ -128,7 +141,7 @@ TEST(HfatomRun, EarlierLongerReportIsReplaced) {
   const RunResult run = run_hfatom("He\n1\n2\n", [](const fs::path& dir) {
     write_file(dir / "He  .out", std::string(100000, 'x'));
   });
-  EXPECT_EQ(run.file("He  .out"), input_stage_part(read_file(kData / "He" / "He  .out")));
+  EXPECT_EQ(run.file("He  .out"), hartree_stage_part(read_file(kData / "He" / "He  .out")));
 }
 
 struct RefusedCase {

@@ -1,0 +1,21 @@
+// Multipole potentials of radial charge distributions.
+#pragma once
+
+#include "run/atomic_state.h"
+#include "run/status.h"
+
+namespace hf {
+
+// y(r) = integral over s from 0 to r(m) of f(s) r<^k / r>^(k+1) ds at all 1000 points:
+// r^-(k+1) times the outward running integral of f s^k plus r^k times the inward running
+// integral of f s^-(k+1) (YINT), and the pure multipole tail T / r^(k+1) beyond m, with T the
+// integral of f s^k over the whole distribution. y(1) is the integral of f/s for k = 0, else 0.
+//   f  in: the distribution at points 2..m (point 1, r = 0, is not read).
+//   y  out: all 1000 points on a normal return; untouched on the error return.
+//   k  in: the order. k > 6 writes "  Warning in yint:  the value of l =" k(I4) " is too large"
+//      and goes on; k < 0 writes the free-form line " Error in yint: l < 0 " and fails.
+//   m  in: the last point, 10..1000; not checked.
+// Reads atom.grid and atom.report.report_unit.
+Status YFUN(const Radial& f, Radial& y, int k, int m);
+
+}  // namespace hf

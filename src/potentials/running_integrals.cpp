@@ -1,0 +1,105 @@
+#include "potentials/running_integrals.h"
+
+#include <array>
+
+namespace hf {
+
+namespace {
+
+constexpr double kDenominator = 7257600.0;
+
+// Row j: the weights of points 1..10 for the interval from t(j) to t(j+1), over kDenominator.
+constexpr std::array<std::array<int, 10>, 5> kStartWeights{{
+    {2082753, 9449717, -11271304, 16002320, -17283646, 13510082, -7394032, 2687864, -583435, 57281},
+    {-57281, 2655563, 6872072, -4397584, 3973310, -2848834, 1481072, -520312, 110219, -10625},
+    {10625, -163531, 3133688, 5597072, -2166334, 1295810, -617584, 206072, -42187, 3969},
+    {-3969, 50315, -342136, 3609968, 4763582, -1166146, 462320, -141304, 27467, -2497},
+    {2497, -28939, 162680, -641776, 4134338, 4134338, -641776, 162680, -28939, 2497},
+}};
+// The centred rule seen from the middle of its interval: kInteriorWeights[k-1] weighs the
+// k-th point on either side.
+constexpr std::array<int, 5> kInteriorWeights{4134338, -641776, 162680, -28939, 2497};
+
+// Weights scaled to the step of the previous call (0 before the first call).
+struct ScaledWeights {
+  double step = 0.0;
+  std::array<std::array<double, 10>, 5> start{};
+  std::array<double, 5> interior{};
+};
+ScaledWeights scaled;
+// Interior increments of y and z.
+Radial y_increment;
+Radial z_increment;
+
+void reset() { scaled = ScaledWeights{}; }
+const RunStateReset reset_hook(&reset);
+
+void scale_weights(double h) {
+  const double factor = h / kDenominator;
+  for (std::size_t row = 0; row < kStartWeights.size(); ++row)
+    for (std::size_t k = 0; k < 10; ++k) scaled.start[row][k] = kStartWeights[row][k] * factor;
+  for (std::size_t k = 0; k < kInteriorWeights.size(); ++k)
+    scaled.interior[k] = kInteriorWeights[k] * factor;
+  scaled.step = h;
+}
+
+}  // namespace
+
+void YINT(const Radial& f, const Radial& g, Radial& y, Radial& z, int n, double h) {
+  if (h != scaled.step) scale_weights(h);
+  const auto& c = scaled.start;
+  const auto& a = scaled.interior;
+
+  y(1) = 0.0;
+  z(n) = 0.0;
+
+  // First four intervals: rows 1..4 on points 1..10 for y, mirrored on points n..n-9 for z.
+  for (int i = 2; i <= 5; ++i) {
+    const int j = n - i + 1;
+    const auto& row = c[static_cast<std::size_t>(i - 2)];
+    double yi = y(i - 1);
+    double zj = z(j + 1);
+    for (int k = 1; k <= 10; ++k) {
+      yi = yi + row[static_cast<std::size_t>(k - 1)] * f(k);
+      zj = zj + row[static_cast<std::size_t>(k - 1)] * g(n - k + 1);
+    }
+    y(i) = yi;
+    z(j) = zj;
+  }
+
+  // Interior: the centred rule on points i-5..i+4 (interval t(i-1)..t(i)) for y and on
+  // points j-4..j+5 (interval t(j)..t(j+1)) for z; increments first, then the sums.
+  for (int i = 6; i <= n - 4; ++i) {
+    const int j = n - i + 1;
+    double u = 0.0;
+    double v = 0.0;
+    for (int k = 1; k <= 5; ++k) {
+      const double ak = a[static_cast<std::size_t>(k - 1)];
+      u = u + ak * (f(i + k - 1) + f(i - k));
+      v = v + ak * (g(j - k + 1) + g(j + k));
+    }
+    y_increment(i) = u;
+    z_increment(j) = v;
+  }
+  for (int i = 6; i <= n - 4; ++i) {
+    const int j = n - i + 1;
+    y(i) = y(i - 1) + y_increment(i);
+    z(j) = z(j + 1) + z_increment(j);
+  }
+
+  // Last four intervals: row j mirrored on points n..n-9 for y, row j on points 1..10 for z.
+  for (int i = n - 3; i <= n; ++i) {
+    const int j = n - i + 1;
+    const auto& row = c[static_cast<std::size_t>(j - 1)];
+    double yi = y(i - 1);
+    double zj = z(j + 1);
+    for (int k = 1; k <= 10; ++k) {
+      yi = yi + row[static_cast<std::size_t>(k - 1)] * f(n - k + 1);
+      zj = zj + row[static_cast<std::size_t>(k - 1)] * g(k);
+    }
+    y(i) = yi;
+    z(j) = zj;
+  }
+}
+
+}  // namespace hf

@@ -1,0 +1,131 @@
+#include "scf/hartree_iteration.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
+#include "potentials/multipole_potential.h"
+#include "radial/eigenvalue_search.h"
+#include "radial/quadrature.h"
+#include "report/line_layout.h"
+#include "run/atomic_state.h"
+
+namespace hf {
+
+namespace {
+
+constexpr int kMaxIterations = 100;
+constexpr double kTolerance = static_cast<double>(0.001F);  // single-precision 0.001
+constexpr int kOrder = 7;
+
+// Work arrays of one call.
+Radial density;
+Radial density_potential;
+Radial old_charge;
+Radial integrand;
+
+void write_energy_line(int j, double start_energy) {
+  const auto& label = atom.names.shell_label(j);
+  report::Line()
+      .text("  E(")
+      .chars(std::string_view(label.data(), label.size()))
+      .text(") =")
+      .fixed(start_energy, 16, 5)
+      .fixed(atom.energies.shell_energy(j), 16, 5)
+      .blanks(6)
+      .text("k =")
+      .integer(atom.shells.shell_iterations(j), 3)
+      .write(atom.report.report_unit);
+}
+
+}  // namespace
+
+double Z_MADELUNG(double /*r*/) { return 0.0; }
+
+Status HARTNR(double damping_factor) {
+  auto& shells = atom.shells;
+  auto& energies = atom.energies;
+  auto& grid = atom.grid;
+  const int unit = atom.report.report_unit;
+  const int core = shells.core_count;
+
+  if (core < 1) {
+    report::write_free(unit, " Error in hartnr: no shells to iterate");
+    return Status::error;
+  }
+
+  double electrons = 0.0;
+  for (int j = 1; j <= core; ++j) electrons = electrons + shells.shell_occupancy(j);
+  const double reciprocal = 1.0 / electrons;
+
+  const auto& symbol = atom.names.atom_symbol;
+  report::Line().write(unit);
+  report::Line()
+      .text(" Start Hartree Iteration for ")
+      .chars(std::string_view(symbol.data(), symbol.size()))
+      .write(unit);
+  report::Line().write(unit);
+
+  bool converged = false;
+  for (int it = 1; it <= kMaxIterations && !converged; ++it) {
+    for (int i = 1; i <= kGridPoints; ++i) density(i) = 0.0;
+    int largest_extent = 0;
+    for (int j = 1; j <= core; ++j) {
+      energies.shell_energy(j) = energies.shell_energy_guess(j);
+      Radial& p = atom.hartree.hartree_p.column(j);
+      Radial& q = atom.hartree.hartree_q.column(j);
+      if (MASTER(p, q, grid.effective_charge, energies.shell_energy(j), shells.shell_n(j),
+                 shells.shell_l(j), shells.shell_extent(j), shells.shell_iterations(j)) ==
+          Status::error)
+        return Status::error;
+      const int m = shells.shell_extent(j);
+      largest_extent = std::max(largest_extent, m);
+      const double occupancy = shells.shell_occupancy(j);
+      for (int i = 1; i <= m; ++i) density(i) = density(i) + (occupancy * p(i)) * p(i);
+    }
+
+    if (YFUN(density, density_potential, 0, largest_extent) == Status::error) return Status::error;
+
+    // Screened nuclear charge, mixed with the previous one.
+    const double screening = 1.0 - reciprocal;
+    const double nuclear = shells.nuclear_charge;
+    for (int i = 1; i <= kGridPoints; ++i) {
+      old_charge(i) = grid.effective_charge(i);
+      const double r = grid.radius(i);
+      const double fresh = Z_MADELUNG(r) + nuclear - (screening * density_potential(i)) * r;
+      grid.effective_charge(i) = damping_factor * old_charge(i) + (1.0 - damping_factor) * fresh;
+    }
+
+    // First-order shift of each eigenvalue in the change of potential.
+    double relative_error = 0.0;
+    for (int j = 1; j <= core; ++j) {
+      const int m = shells.shell_extent(j);
+      const Radial& p = atom.hartree.hartree_p.column(j);
+      for (int i = 1; i <= m; ++i)
+        integrand(i) =
+            ((p(i) * p(i)) * (grid.effective_charge(i) - old_charge(i))) * grid.drdt_over_r(i);
+      const double shift = -RINT(integrand, 1, m, kOrder, grid.grid_step);
+      relative_error = std::max(relative_error, std::abs(shift / energies.shell_energy(j)));
+      write_energy_line(j, energies.shell_energy_guess(j));
+      energies.shell_energy_guess(j) = shift + energies.shell_energy(j);
+    }
+
+    report::Line()
+        .text("  loop ")
+        .integer(it, 3)
+        .text("   rel-err =")
+        .exponent(relative_error, 9, 1)
+        .write(unit);
+    report::Line().write(unit);
+    converged = relative_error < kTolerance;
+  }
+
+  if (!converged)
+    report::Line().text(" Warning hartree: Iteration has not converged").write(unit);
+
+  for (int i = 1; i <= kGridPoints; ++i) grid.effective_charge(i) = old_charge(i);
+  for (int j = 1; j <= core; ++j) energies.shell_energy_guess(j) = energies.shell_energy(j);
+  return Status::ok;
+}
+
+}  // namespace hf

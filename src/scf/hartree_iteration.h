@@ -1,0 +1,24 @@
+// Self-consistent Hartree iteration of the core shells in a local central potential.
+#pragma once
+
+#include "run/status.h"
+
+namespace hf {
+
+// Extra charge added to the effective charge at radius r; this system has none (0.0).
+double Z_MADELUNG(double r);
+
+// Solves every core shell in -effective_charge/r (MASTER), forms the order-0 potential of
+// the density (YFUN), screens the nucleus by (N-1)/N of it and mixes the new charge with the
+// old one, damping_factor old to 1 - damping_factor new, until the first-order energy
+// shifts fall below 0.001 (single precision) of the eigenvalues, at most 100 iterations.
+// Logs every iteration to the report. On return effective_charge is the potential the
+// returned orbitals were computed in and shell_energy_guess = shell_energy.
+//   damping_factor  in: weight of the old charge (the run passes single-precision 0.9).
+// Writes atom.grid.effective_charge, atom.hartree, atom.energies, shell_extent and
+// shell_iterations. Fails when MASTER or YFUN fails (their messages), and with
+// " Error in hartnr: no shells to iterate" (free-form) when core_count < 1.
+// Non-convergence is only the warning " Warning hartree: Iteration has not converged".
+Status HARTNR(double damping_factor);
+
+}  // namespace hf
