@@ -151,6 +151,12 @@ void write_layout(int unit, const Layout& layout, const std::vector<Value>& valu
   for (const std::string& line : render_layout(layout, values)) write_line(unit, line);
 }
 
+void write_heading(int unit, std::string_view title, std::string_view name) {
+  Line().write(unit);
+  Line().text(title).chars(name).write(unit);
+  Line().write(unit);
+}
+
 void write_free(int unit, std::string_view text) {
   std::string line = " ";
   line += text;

@@ -58,6 +58,9 @@ void write_layout(int unit, const Layout& layout, const std::vector<Value>& valu
 // A free-form line: one blank, then the text unchanged.
 void write_free(int unit, std::string_view text);
 
+// A heading: an empty line, the title followed by the name, an empty line.
+void write_heading(int unit, std::string_view title, std::string_view name);
+
 // Builds a layout and its values together, field by field, for writers whose
 // lines have no repeated group: Line().text(" h=").fixed(h, 10, 5).write(unit).
 class Line {

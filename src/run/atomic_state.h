@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "run/one_based.h"
 
@@ -14,6 +15,7 @@ inline constexpr int kMaxShells = 30;     // capacity of the shell table
 // Four characters, blank-padded on the right, not terminated.
 using Text4 = std::array<char, 4>;
 inline constexpr Text4 kBlank4{' ', ' ', ' ', ' '};
+inline std::string_view view(const Text4& text) { return {text.data(), text.size()}; }
 
 // One radial function: a value at each grid point 1..1000.
 using Radial = OneBased<double, kGridPoints>;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <string_view>
 
 #include "potentials/multipole_potential.h"
 #include "radial/eigenvalue_search.h"
@@ -25,10 +24,9 @@ Radial old_charge;
 Radial integrand;
 
 void write_energy_line(int j, double start_energy) {
-  const auto& label = atom.names.shell_label(j);
   report::Line()
       .text("  E(")
-      .chars(std::string_view(label.data(), label.size()))
+      .chars(view(atom.names.shell_label(j)))
       .text(") =")
       .fixed(start_energy, 16, 5)
       .fixed(atom.energies.shell_energy(j), 16, 5)
@@ -58,13 +56,7 @@ Status HARTNR(double damping_factor) {
   for (int j = 1; j <= core; ++j) electrons = electrons + shells.shell_occupancy(j);
   const double reciprocal = 1.0 / electrons;
 
-  const auto& symbol = atom.names.atom_symbol;
-  report::Line().write(unit);
-  report::Line()
-      .text(" Start Hartree Iteration for ")
-      .chars(std::string_view(symbol.data(), symbol.size()))
-      .write(unit);
-  report::Line().write(unit);
+  report::write_heading(unit, " Start Hartree Iteration for ", view(atom.names.atom_symbol));
 
   bool converged = false;
   for (int it = 1; it <= kMaxIterations && !converged; ++it) {

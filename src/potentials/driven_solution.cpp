@@ -1,0 +1,100 @@
+#include "potentials/driven_solution.h"
+
+#include <cmath>
+
+#include "potentials/running_integrals.h"
+#include "radial/inward_start.h"
+#include "radial/outward_start.h"
+#include "radial/quadrature.h"
+#include "report/line_layout.h"
+
+namespace hf {
+
+namespace {
+
+constexpr int kOrder = 7;
+constexpr int kCheckStep = 40;
+constexpr double kWronskianLimit = 0.0001;
+
+// Work arrays: nothing in them outlives a call.
+Radial p_out;
+Radial q_out;
+Radial p_in;
+Radial q_in;
+Radial outward_terms;
+Radial inward_terms;
+Radial outward_integral;  // Y
+Radial inward_integral;   // X
+Radial driven;            // D
+
+// The driven solution for the driving term s: (P_o X + P_i Y) / w, with Y the running
+// integral of P_o s from the origin and X that of P_i s from r(m).
+template <typename Store>
+void green_solution(const Radial& s, int m, double w, Store store) {
+  const auto& grid = atom.grid;
+  for (int i = 1; i <= m; ++i) {
+    outward_terms(i) = (p_out(i) * s(i)) * grid.drdt(i);
+    inward_terms(i) = (p_in(i) * s(i)) * grid.drdt(i);
+  }
+  YINT(outward_terms, inward_terms, outward_integral, inward_integral, m, grid.grid_step);
+  for (int i = 1; i <= m; ++i) store(i, (p_out(i) * inward_integral(i) + p_in(i) * outward_integral(i)) / w);
+}
+
+double wronskian_at(int i, const Radial& p_o, const Radial& q_o, const Radial& p_i, const Radial& q_i) {
+  return q_i(i) * p_o(i) - p_i(i) * q_o(i);
+}
+
+}  // namespace
+
+void WRON(double& wronskian, const Radial& p_o, const Radial& q_o, const Radial& p_i, const Radial& q_i,
+          int last) {
+  const int middle = last / 2;
+  const double w = wronskian_at(middle, p_o, q_o, p_i, q_i);
+  wronskian = w;
+  bool constant = true;
+  for (int i = kCheckStep; i <= last - kCheckStep && constant; i += kCheckStep) {
+    const double deviation = std::abs((wronskian_at(i, p_o, q_o, p_i, q_i) - w) / w);
+    if (deviation > kWronskianLimit) constant = false;
+  }
+  if (constant) return;
+  const int unit = atom.report.report_unit;
+  report::Line().write(unit);
+  report::Line().text(" Constancy of the wronskian :").write(unit);
+  for (int i = kCheckStep; i <= last - kCheckStep; i += kCheckStep)
+    report::Line().integer(i, 6).exponent(wronskian_at(i, p_o, q_o, p_i, q_i) / w, 20, 7, 'D').write(unit);
+}
+
+Status SOLVE(Radial& p, Radial& q, const Radial& charge, const Radial& driving_term, double& energy,
+             int shell_index, double norm_tolerance) {
+  const auto& grid = atom.grid;
+  const int l = atom.shells.shell_l(shell_index);
+  const int m = atom.shells.shell_extent(shell_index);
+  const Radial& s = driving_term;
+
+  OUTSCH(p_out, q_out, charge, energy, l, m);
+  if (INSCH(p_in, q_in, charge, energy, l, m, 2) == Status::error) return Status::error;
+  p_in(1) = 0.0;
+  q_in(1) = 0.0;
+
+  double w = 0.0;
+  WRON(w, p_out, q_out, p_in, q_in, m);
+
+  green_solution(s, m, w, [&](int i, double value) {
+    p(i) = value;
+    q(i) = (q_out(i) * inward_integral(i) + q_in(i) * outward_integral(i)) / w;
+  });
+  for (int i = 1; i <= m; ++i) outward_terms(i) = (p(i) * p(i)) * grid.drdt(i);
+  const double norm = RINT(outward_terms, 1, m, kOrder, grid.grid_step);
+  if (std::abs(norm - 1.0) < norm_tolerance) return Status::ok;
+
+  // Newton step: the driven solution for the stored orbital is -(1/2) dP/dE.
+  const Radial& stored = atom.hf.orbital_p.column(shell_index);
+  green_solution(stored, m, w, [&](int i, double value) { driven(i) = value; });
+  for (int i = 1; i <= m; ++i) outward_terms(i) = (p(i) * driven(i)) * grid.drdt(i);
+  const double overlap = RINT(outward_terms, 1, m, kOrder, grid.grid_step);
+  const double step = (0.25 * (norm - 1.0)) / overlap;
+  energy = step + energy;
+  return Status::ok;
+}
+
+}  // namespace hf

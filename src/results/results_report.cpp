@@ -1,0 +1,154 @@
+#include "results/results_report.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
+
+#include "potentials/angular_coefficients.h"
+#include "potentials/multipole_potential.h"
+#include "radial/quadrature.h"
+#include "report/line_layout.h"
+#include "report/text_units.h"
+#include "results/orbital_table.h"
+#include "run/atomic_state.h"
+
+namespace hf {
+
+namespace {
+
+constexpr int kOrder = 7;
+constexpr int kTableOrders = 5;     // overlap tables for l = 0..4
+constexpr int kShellsPerTable = 10;  // capacity of one table
+constexpr int kHeaderGroups = 8;     // the header layout holds 8 shell groups
+
+// Work arrays of one call.
+Radial density;
+Radial direct;
+Radial potential;
+Radial exchange;
+
+std::string_view label_of(int shell) { return view(atom.names.shell_label(shell)); }
+
+// Results lines go to the report file first, then identically to the console.
+void write_both(const report::Line& line) {
+  line.write(atom.report.report_unit);
+  line.write(report::kConsoleOut);
+}
+
+double core_energy() {
+  const auto& shells = atom.shells;
+  const auto& grid = atom.grid;
+  const auto& orbitals = atom.hf.orbital_p;
+  const int core = shells.core_count;
+
+  for (int i = 1; i <= kGridPoints; ++i) density(i) = 0.0;
+  int largest_extent = 0;
+  for (int j = 1; j <= core; ++j) {
+    const int mj = shells.shell_extent(j);
+    largest_extent = std::max(largest_extent, mj);
+    const double occupancy = shells.shell_occupancy(j);
+    const Radial& p = orbitals.column(j);
+    for (int i = 1; i <= mj; ++i) density(i) = occupancy * (p(i) * p(i)) + density(i);
+  }
+  // The orders passed are never negative, so YFUN cannot fail here.
+  (void)YFUN(density, direct, 0, largest_extent);
+
+  double energy = 0.0;
+  for (int a = 1; a <= core; ++a) {
+    const int la = shells.shell_l(a);
+    const int ma = shells.shell_extent(a);
+    const Radial& pa = orbitals.column(a);
+    for (int i = 1; i <= kGridPoints; ++i) exchange(i) = 0.0;
+    for (int b = 1; b <= core; ++b) {
+      const int lb = shells.shell_l(b);
+      const int mb = shells.shell_extent(b);
+      const int common = std::min(ma, mb);
+      const Radial& pb = orbitals.column(b);
+      for (int i = 1; i <= common; ++i) density(i) = pb(i) * pa(i);
+      const double half_occupancy = shells.shell_occupancy(b) * 0.5;
+      for (int k = std::abs(la - lb); k <= la + lb; ++k) {
+        if ((la + lb + k) % 2 != 0) continue;
+        (void)YFUN(density, potential, k, common);
+        const double c = CLAM(la, lb, k);
+        const double coefficient = c * c * half_occupancy;
+        for (int i = 1; i <= mb; ++i) exchange(i) = coefficient * potential(i) * pb(i) + exchange(i);
+      }
+    }
+    for (int i = 1; i <= ma; ++i)
+      density(i) = (pa(i) * pa(i) * direct(i) - pa(i) * exchange(i)) * grid.drdt(i);
+    const double interaction = RINT(density, 1, ma, kOrder, grid.grid_step);
+    energy = energy + shells.shell_occupancy(a) * (atom.energies.shell_energy(a) - 0.5 * interaction);
+  }
+  return energy;
+}
+
+// The lower-triangular table of overlaps of the shells with angular momentum l.
+void write_overlap_table(int l) {
+  const auto& shells = atom.shells;
+  const auto& grid = atom.grid;
+  OneBased<int, kShellsPerTable> members{};
+  int count = 0;
+  for (int j = 1; j <= shells.shell_count && count < kShellsPerTable; ++j)
+    if (shells.shell_l(j) == l) members(++count) = j;
+
+  for (int row = 1; row <= count; ++row) {
+    const int a = members(row);
+    const Radial& pa = atom.hf.orbital_p.column(a);
+    report::Line line;
+    line.text("  <").chars(label_of(a), 4).text("|   ");
+    for (int col = 1; col <= row; ++col) {
+      const int b = members(col);
+      const Radial& pb = atom.hf.orbital_p.column(b);
+      const int common = std::min(shells.shell_extent(a), shells.shell_extent(b));
+      for (int i = 1; i <= common; ++i) density(i) = pa(i) * pb(i) * grid.drdt(i);
+      double overlap = RINT(density, 1, common, kOrder, grid.grid_step);
+      if (b == a) overlap = overlap - 1.0;
+      line.exponent(overlap, 10, 1);
+      if (row == 1) {
+        const report::Layout header({report::line_break(), report::blanks(11)}, kHeaderGroups,
+                                    {report::blanks(4), report::text(4), report::literal("> ")});
+        std::vector<report::Value> labels;
+        for (int s = 1; s <= count; ++s) labels.emplace_back(std::string(label_of(members(s))));
+        for (const auto& text : report::render_layout(header, labels)) {
+          report::write_line(atom.report.report_unit, text);
+          report::write_line(report::kConsoleOut, text);
+        }
+      }
+    }
+    write_both(line);
+  }
+}
+
+}  // namespace
+
+Status OUTPUT() {
+  const auto& shells = atom.shells;
+  const double energy = core_energy();
+  const auto& symbol = atom.names.atom_symbol;
+
+  write_both(report::Line());
+  write_both(report::Line()
+                 .text("  Hartree-Fock Energy Levels for ")
+                 .chars(view(symbol), 4)
+                 .text("  Z =")
+                 .integer(shells.nuclear_charge, 3));
+  write_both(report::Line());
+  write_both(report::Line().text("  Shell").text("  #el").blanks(6).text("  Energy"));
+  for (int j = 1; j <= shells.shell_count; ++j)
+    write_both(report::Line()
+                   .blanks(3)
+                   .chars(label_of(j), 4)
+                   .integer(shells.shell_occupancy(j), 4)
+                   .fixed(atom.energies.shell_energy(j), 16, 6));
+  write_both(report::Line());
+  write_both(report::Line().blanks(3).text("Ehf core").fixed(energy, 18, 8));
+  write_both(report::Line());
+  write_both(report::Line().text("  *****  scalar products   *****"));
+  for (int l = 0; l < kTableOrders; ++l) write_overlap_table(l);
+
+  report::Line().line_break().write(atom.report.report_unit);
+  write_orbital_table();
+  return Status::ok;
+}
+
+}  // namespace hf

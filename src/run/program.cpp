@@ -1,0 +1,44 @@
+#include "run/program.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "report/line_layout.h"
+#include "report/text_units.h"
+#include "results/results_report.h"
+#include "run/atom_input.h"
+#include "run/atomic_state.h"
+#include "run/status.h"
+#include "scf/hartree_fock_driver.h"
+#include "scf/hartree_iteration.h"
+
+namespace {
+
+// The stages in order; the first that fails ends the run.
+hf::Status run_stages() {
+  double damping_factor = 0.0;
+  double nuclear_g_factor = 0.0;
+  if (hf::DATAIN(damping_factor, nuclear_g_factor) == hf::Status::error) return hf::Status::error;
+  if (hf::HARTNR(damping_factor) == hf::Status::error) return hf::Status::error;
+  if (hf::PICKUP() == hf::Status::error) return hf::Status::error;
+  if (hf::OUTPUT() == hf::Status::error) return hf::Status::error;
+  return hf::Status::ok;
+}
+
+}  // namespace
+
+namespace hf {
+
+int run_program() {
+  try {
+    const hf::Status status = run_stages();
+    if (status == hf::Status::error) hf::report::write_free(hf::atom.report.report_unit, " Error exit in HF Program");
+    hf::report::close_all_units();
+    return status == hf::Status::ok ? EXIT_SUCCESS : kExitFailedRun;
+  } catch (const hf::report::RunDiagnostic& diagnostic) {
+    std::fprintf(stderr, "hfatom: %s\n", diagnostic.what());
+    return kExitDiagnostic;
+  }
+}
+
+}  // namespace hf

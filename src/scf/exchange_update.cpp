@@ -1,0 +1,164 @@
+#include "scf/exchange_update.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "potentials/angular_coefficients.h"
+#include "potentials/driven_solution.h"
+#include "potentials/multipole_potential.h"
+#include "radial/quadrature.h"
+#include "report/line_layout.h"
+#include "run/atomic_state.h"
+#include "scf/hartree_iteration.h"
+
+namespace hf {
+
+namespace {
+
+constexpr int kOrder = 7;
+constexpr double kDirectScale = 2.0;
+constexpr double kHalf = 0.5;  // damping weight and energy-estimate factor
+constexpr double kEnergyTolerance = 1e-12;
+
+// Kept from one call to the next for the whole run.
+struct ExchangeState {
+  int direct_potential_ready = 0;
+  Radial direct_potential;
+  OneBased<int, kMaxShells> driving_term_stored{};
+  ShellRadials stored_driving_term;
+  int max_norm_iterations = 30;
+};
+ExchangeState state;
+
+void reset() {
+  state.direct_potential_ready = 0;
+  for (int j = 1; j <= kMaxShells; ++j) state.driving_term_stored(j) = 0;
+  state.max_norm_iterations = 30;
+}
+const RunStateReset reset_hook(&reset);
+
+// Work arrays: nothing in them outlives a call.
+Radial driving;
+Radial density;
+Radial potential;
+Radial new_p;
+Radial new_q;
+Radial integrand;
+
+// Copies the Hartree orbitals into the Hartree-Fock ones and builds the direct potential of
+// their density.
+Status start_hartree_fock() {
+  auto& shells = atom.shells;
+  state.direct_potential_ready = 1;
+  int largest_extent = 0;
+  for (int k = 1; k <= kGridPoints; ++k) density(k) = 0.0;
+  for (int j = 1; j <= shells.core_count; ++j) {
+    const int mj = shells.shell_extent(j);
+    largest_extent = std::max(largest_extent, mj);
+    const double occupancy = shells.shell_occupancy(j);
+    const Radial& hp = atom.hartree.hartree_p.column(j);
+    const Radial& hq = atom.hartree.hartree_q.column(j);
+    for (int k = 1; k <= mj; ++k) density(k) = density(k) + (occupancy * hp(k)) * hp(k);
+    Radial& p = atom.hf.orbital_p.column(j);
+    Radial& q = atom.hf.orbital_q.column(j);
+    for (int k = 1; k <= kGridPoints; ++k) {
+      p(k) = hp(k);
+      q(k) = hq(k);
+    }
+  }
+  return YFUN(density, state.direct_potential, 0, largest_extent);
+}
+
+}  // namespace
+
+Status EXCHAN(const int& shell_index, const double& norm_tolerance, const int& final_sweep) {
+  auto& shells = atom.shells;
+  const auto& grid = atom.grid;
+  const int i = shell_index;
+  const int l = shells.shell_l(i);
+  const int m = shells.shell_extent(i);
+  const int unit = atom.report.report_unit;
+
+  if (state.direct_potential_ready == 0 && start_hartree_fock() == Status::error) return Status::error;
+  const Radial& pi = atom.hf.orbital_p.column(i);
+  Radial& direct = state.direct_potential;
+
+  // Direct part: twice (HF direct potential - reference potential) times P_i.
+  const double nuclear = shells.nuclear_charge;
+  for (int k = 1; k <= kGridPoints; ++k) driving(k) = 0.0;
+  for (int k = 2; k <= m; ++k) {
+    const double r = grid.radius(k);
+    driving(k) =
+        kDirectScale * (direct(k) + ((grid.effective_charge(k) - nuclear) - Z_MADELUNG(r)) / r) * pi(k);
+  }
+
+  // Exchange with every core shell, the shell itself included.
+  for (int j = 1; j <= shells.core_count; ++j) {
+    const int lj = shells.shell_l(j);
+    const int mj = shells.shell_extent(j);
+    const int common = std::min(m, mj);
+    const Radial& pj = atom.hf.orbital_p.column(j);
+    const double occupancy = shells.shell_occupancy(j);
+    for (int k = 1; k <= common; ++k) density(k) = pj(k) * pi(k);
+    for (int order = std::abs(l - lj); order <= l + lj; ++order) {
+      if ((l + lj + order) % 2 != 0) continue;
+      if (YFUN(density, potential, order, common) == Status::error) return Status::error;
+      const double c = CLAM(l, lj, order);
+      const double weight = c * c * occupancy;
+      for (int k = 1; k <= mj; ++k) driving(k) = driving(k) - weight * potential(k) * pj(k);
+    }
+  }
+
+  // Damping against the driving term of the previous update.
+  Radial& stored = state.stored_driving_term.column(i);
+  if (state.driving_term_stored(i) == 0) {
+    state.driving_term_stored(i) = 1;
+    for (int k = 1; k <= m; ++k) stored(k) = driving(k);
+  } else if (final_sweep == 0) {
+    for (int k = 1; k <= m; ++k) {
+      stored(k) = kHalf * (driving(k) + stored(k));
+      driving(k) = stored(k);
+    }
+  }
+
+  // First-order energy estimate from the Hartree orbital and its eigenvalue.
+  const Radial& reference = atom.hartree.hartree_p.column(i);
+  for (int k = 1; k <= m; ++k) integrand(k) = reference(k) * driving(k) * grid.drdt(k);
+  const double a = RINT(integrand, 1, m, kOrder, grid.grid_step);
+  for (int k = 1; k <= m; ++k) integrand(k) = reference(k) * pi(k) * grid.drdt(k);
+  const double b = RINT(integrand, 1, m, kOrder, grid.grid_step);
+  double energy = (kHalf * a) / b + atom.energies.shell_energy_guess(i);
+
+  // Norm loop: SOLVE moves the energy towards norm 1 until it stops moving.
+  bool settled = false;
+  for (int it = 1; it <= state.max_norm_iterations && !settled; ++it) {
+    const double previous = energy;
+    if (SOLVE(new_p, new_q, grid.effective_charge, driving, energy, i, norm_tolerance) == Status::error)
+      return Status::error;
+    settled = std::abs((energy - previous) / energy) < kEnergyTolerance;
+  }
+  if (!settled) {
+    report::write_free(unit, " Error in fock:  norm loop fails to converge");
+    return Status::error;
+  }
+
+  // Direct potential: add the potential of this shell's density change.
+  if (final_sweep == 0) {
+    for (int k = 1; k <= m; ++k) density(k) = new_p(k) * new_p(k) - pi(k) * pi(k);
+    if (YFUN(density, potential, 0, m) == Status::error) return Status::error;
+    const double occupancy = shells.shell_occupancy(i);
+    for (int k = 1; k <= kGridPoints; ++k) direct(k) = occupancy * potential(k) + direct(k);
+  }
+
+  atom.energies.shell_energy(i) = energy;
+  Radial& p = atom.hf.orbital_p.column(i);
+  Radial& q = atom.hf.orbital_q.column(i);
+  for (int k = 1; k <= m; ++k) {
+    p(k) = new_p(k);
+    q(k) = new_q(k);
+  }
+  return Status::ok;
+}
+
+}  // namespace hf

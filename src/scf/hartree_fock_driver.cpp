@@ -1,0 +1,130 @@
+#include "scf/hartree_fock_driver.h"
+
+#include <cmath>
+#include <string_view>
+
+#include "report/line_layout.h"
+#include "run/atomic_state.h"
+#include "scf/exchange_update.h"
+
+namespace hf {
+
+namespace {
+
+constexpr int kPassesPerShell = 100;
+constexpr double kConverged = 1e-08;
+constexpr double kStartTolerance = 0.001;
+constexpr double kFinalTolerance = 1e-12;
+
+// One line of the log: the shell, its energy, the measure column, the kind and the number.
+report::Line& update_line(report::Line& line, int shell) {
+  return line.blanks(2).chars(view(atom.names.shell_label(shell)), 4).fixed(atom.energies.shell_energy(shell), 16, 8).blanks(4);
+}
+
+void write_initial(int shell, int number) {
+  report::Line line;
+  update_line(line, shell).text("**********").blanks(4).text("initial ").integer(number, 4).write(
+      atom.report.report_unit);
+}
+
+void write_measured(int shell, double measure, std::string_view kind, int number) {
+  report::Line line;
+  update_line(line, shell).exponent(measure, 10, 1).blanks(4).text(kind).integer(number, 4).write(
+      atom.report.report_unit);
+}
+
+// The per-shell record of the last two energy changes.
+struct Changes {
+  OneBased<double, kMaxShells> energy_change{};
+  OneBased<double, kMaxShells> previous_energy_change{};
+  OneBased<double, kMaxShells> change_measure{};
+};
+
+}  // namespace
+
+Status PICKUP() {
+  const int nc = atom.shells.core_count;
+  const int unit = atom.report.report_unit;
+  auto& energy = atom.energies.shell_energy;
+  const int iteration_limit = kPassesPerShell * nc;
+  int iteration_count = 0;
+  double norm_tolerance = kStartTolerance;
+  int final_sweep = 0;
+  double worst_measure = 0.0;
+  Changes changes;
+  auto& energy_change = changes.energy_change;
+  auto& previous_energy_change = changes.previous_energy_change;
+  auto& change_measure = changes.change_measure;
+
+  // Updates shell i and gives the change of its energy.
+  auto update = [&](int i, double& change) {
+    const double before = energy(i);
+    if (EXCHAN(i, norm_tolerance, final_sweep) == Status::error) return Status::error;
+    change = energy(i) - before;
+    return Status::ok;
+  };
+
+  report::write_heading(unit, "    Hartree-Fock Iteration for ", view(atom.names.atom_symbol));
+
+  for (int i = 1; i <= nc; ++i) {
+    ++iteration_count;
+    if (update(i, previous_energy_change(i)) == Status::error) return Status::error;
+    write_initial(i, iteration_count);
+    ++iteration_count;
+    if (update(i, energy_change(i)) == Status::error) return Status::error;
+    write_initial(i, iteration_count);
+  }
+
+  for (;;) {
+    // Main loop: update the least settled shell.
+    final_sweep = 0;
+    int pass = iteration_count + 1;
+    bool settled = false;
+    for (; pass <= iteration_limit; ++pass) {
+      for (int j = 1; j <= nc; ++j)
+        change_measure(j) = std::abs((previous_energy_change(j) - energy_change(j)) / energy(j));
+      int s = 1;
+      worst_measure = change_measure(1);
+      for (int j = 2; j <= nc; ++j) {
+        if (change_measure(j) > worst_measure) {
+          s = j;
+          worst_measure = change_measure(j);
+        }
+      }
+      if (worst_measure <= kConverged) {
+        settled = true;
+        break;
+      }
+      if (worst_measure < 1e-07)
+        norm_tolerance = 1e-09;
+      else if (worst_measure < 1e-05)
+        norm_tolerance = 1e-07;
+      else if (worst_measure < 0.001)
+        norm_tolerance = 1e-05;
+      previous_energy_change(s) = energy_change(s);
+      if (update(s, energy_change(s)) == Status::error) return Status::error;
+      write_measured(s, worst_measure, "iterate ", pass);
+    }
+    if (!settled) {
+      report::write_free(unit, " Error in pickup: too many iterations");
+      return Status::error;
+    }
+
+    // Final sweep: every shell once, at the tightest tolerance, undamped.
+    norm_tolerance = kFinalTolerance;
+    iteration_count = pass - 1;
+    final_sweep = 1;
+    double largest_final = worst_measure;
+    for (int i = 1; i <= nc; ++i) {
+      ++iteration_count;
+      previous_energy_change(i) = energy_change(i);
+      if (update(i, energy_change(i)) == Status::error) return Status::error;
+      worst_measure = std::abs((previous_energy_change(i) - energy_change(i)) / energy(i));
+      if (worst_measure > largest_final) largest_final = worst_measure;
+      write_measured(i, worst_measure, "final   ", iteration_count);
+    }
+    if (!(largest_final > kConverged)) return Status::ok;
+  }
+}
+
+}  // namespace hf
