@@ -34,6 +34,32 @@ Radial z_increment;
 void reset() { scaled = ScaledWeights{}; }
 const RunStateReset reset_hook(&reset);
 
+// increment[i-1] = sum over k = 1..5 of a(k) * (values(i+k-1) + values(i-k)), summed from 0
+// in the order k = 1..5, for i = first..last (arrays 0-based: values[i-1] is point i).
+// Two points at a time: each lane does exactly the scalar operations, in the same order.
+void interior_increments(const double* __restrict values, double* __restrict increment, int first, int last,
+                         const std::array<double, 5>& a) {
+  using Pair = double __attribute__((vector_size(16)));
+  auto load = [values](int point) {
+    Pair v;
+    __builtin_memcpy(&v, values + (point - 1), sizeof v);
+    return v;
+  };
+  int i = first;
+  for (; i + 1 <= last; i += 2) {
+    Pair u = {0.0, 0.0};
+#pragma GCC unroll 5
+    for (int k = 1; k <= 5; ++k) u = u + a[static_cast<std::size_t>(k - 1)] * (load(i + k - 1) + load(i - k));
+    __builtin_memcpy(increment + (i - 1), &u, sizeof u);
+  }
+  for (; i <= last; ++i) {
+    double u = 0.0;
+    for (int k = 1; k <= 5; ++k)
+      u = u + a[static_cast<std::size_t>(k - 1)] * (values[i + k - 2] + values[i - k - 1]);
+    increment[i - 1] = u;
+  }
+}
+
 void scale_weights(double h) {
   const double factor = h / kDenominator;
   for (std::size_t row = 0; row < kStartWeights.size(); ++row)
@@ -69,22 +95,14 @@ void YINT(const Radial& f, const Radial& g, Radial& y, Radial& z, int n, double 
 
   // Interior: the centred rule on points i-5..i+4 (interval t(i-1)..t(i)) for y and on
   // points j-4..j+5 (interval t(j)..t(j+1)) for z; increments first, then the sums.
-  for (int i = 6; i <= n - 4; ++i) {
-    const int j = n - i + 1;
-    double u = 0.0;
-    double v = 0.0;
-    for (int k = 1; k <= 5; ++k) {
-      const double ak = a[static_cast<std::size_t>(k - 1)];
-      u = u + ak * (f(i + k - 1) + f(i - k));
-      v = v + ak * (g(j - k + 1) + g(j + k));
-    }
-    y_increment(i) = u;
-    z_increment(j) = v;
-  }
+  interior_increments(f.data(), y_increment.data(), 6, n - 4, a);
+  // The z increment of interval t(j)..t(j+1) is the centred rule of point j+1 read the
+  // other way round: the same pairs, so the same sums as for y on g.
+  interior_increments(g.data(), z_increment.data(), 6, n - 4, a);
   for (int i = 6; i <= n - 4; ++i) {
     const int j = n - i + 1;
     y(i) = y(i - 1) + y_increment(i);
-    z(j) = z(j + 1) + z_increment(j);
+    z(j) = z(j + 1) + z_increment(j + 1);
   }
 
   // Last four intervals: row j mirrored on points n..n-9 for y, row j on points 1..10 for z.

@@ -28,16 +28,19 @@ void ADAMS(Radial& p, Radial& q, const Radial& charge, double energy, int l, int
   };
 
   // Windows of the eight latest derivatives, oldest first, signed by the direction.
-  std::array<double, kSteps> dp{};
-  std::array<double, kSteps> dq{};
+  // The derivatives of the last eight points, oldest first, in a ring whose every slot is
+  // stored twice (s and s + 8), so that the window [head, head + 8) is always contiguous.
+  std::array<double, 2 * kSteps> dp{};
+  std::array<double, 2 * kSteps> dq{};
   std::array<double, kSteps> weight{};
   for (int j = 1; j <= kSteps; ++j) {
     const int i = start + (j - 9) * dir;
     const auto w = static_cast<std::size_t>(j - 1);
-    dp[w] = sdir * grid.drdt(i) * q(i);
-    dq[w] = -2.0 * sdir * a_term(i) * p(i);
+    dp[w] = dp[w + kSteps] = sdir * grid.drdt(i) * q(i);
+    dq[w] = dq[w + kSteps] = -2.0 * sdir * a_term(i) * p(i);
     weight[w] = kEarlier[w] * hfac;
   }
+  std::size_t head = 0;
   const double weight0 = kNewPoint * hfac;
 
   const int count = (stop > start ? stop - start : start - stop) + 1;
@@ -51,18 +54,16 @@ void ADAMS(Radial& p, Radial& q, const Radial& charge, double energy, int l, int
     double sp = p(i - dir);
     double sq = q(i - dir);
     for (std::size_t j = 0; j < kSteps; ++j) {
-      sp = sp + weight[j] * dp[j];
-      sq = sq + weight[j] * dq[j];
+      sp = sp + weight[j] * dp[head + j];
+      sq = sq + weight[j] * dq[head + j];
     }
     // Exact solution of p = sp + b q, q = sq + c p.
     p(i) = (b * sq + sp) / det;
     q(i) = (c * sp + sq) / det;
-    for (std::size_t j = 0; j + 1 < kSteps; ++j) {
-      dp[j] = dp[j + 1];
-      dq[j] = dq[j + 1];
-    }
-    dp[kSteps - 1] = dr * q(i);
-    dq[kSteps - 1] = g * p(i);
+    // The newest derivatives replace the oldest.
+    dp[head] = dp[head + kSteps] = dr * q(i);
+    dq[head] = dq[head + kSteps] = g * p(i);
+    head = (head + 1) % kSteps;
   }
 }
 

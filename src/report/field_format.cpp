@@ -29,8 +29,10 @@ std::string format_non_finite(double value, int width) {
 // ('f') or exponent ('e') style. glibc renders the exact binary value rounded to
 // nearest; only an exact tie needs the away-from-zero correction below.
 std::string print_magnitude(double magnitude, int precision, char style) {
-  char format[8] = {'%', '.', '*', style, '\0'};
-  const int length = std::snprintf(nullptr, 0, format, precision, magnitude);
+  const char format[8] = {'%', '.', '*', style, '\0'};
+  char small[128];
+  const int length = std::snprintf(small, sizeof small, format, precision, magnitude);
+  if (length < static_cast<int>(sizeof small)) return std::string(small, static_cast<std::size_t>(length));
   std::string text(static_cast<std::size_t>(length), '\0');
   std::snprintf(text.data(), text.size() + 1, format, precision, magnitude);
   return text;
@@ -40,16 +42,21 @@ std::string print_magnitude(double magnitude, int precision, char style) {
 // after the last one kept (`precision` digits after the point in `style`), i.e.
 // the value lies exactly halfway between two results.
 bool is_exact_tie(double magnitude, int precision, char style) {
-  const std::string one_more = print_magnitude(magnitude, precision + 1, style);
-  const std::size_t mantissa_end = style == 'e' ? one_more.find('e') : one_more.size();
-  if (one_more[mantissa_end - 1] != '5') return false;
+  // A screening print with 20 more digits: at a tie it is exact, so it shows the 5
+  // followed by zeros; anything else rules the tie out without the full expansion.
+  constexpr int kScreen = 20;
+  const std::string screen = print_magnitude(magnitude, precision + 1 + kScreen, style);
+  const std::size_t screen_end = style == 'e' ? screen.find('e') : screen.size();
+  const std::size_t tie_digit = screen_end - 1 - kScreen;
+  if (screen[tie_digit] != '5') return false;
+  for (std::size_t k = tie_digit + 1; k < screen_end; ++k)
+    if (screen[k] != '0') return false;
   // A double has at most 767 significant decimal digits and at most 1074 after the point.
   const std::string exact = print_magnitude(magnitude, style == 'e' ? 780 : 1100, style);
   const std::size_t exact_end = style == 'e' ? exact.find('e') : exact.size();
-  const std::size_t kept = mantissa_end;  // digits up to and including the tie digit
-  for (std::size_t k = kept; k < exact_end; ++k)
+  for (std::size_t k = tie_digit + 1; k < exact_end; ++k)
     if (exact[k] != '0') return false;
-  return exact.compare(0, kept, one_more, 0, kept) == 0;
+  return exact.compare(0, tie_digit + 1, screen, 0, tie_digit + 1) == 0;
 }
 
 // Adds one unit in the last digit of a digit string with one '.', carrying left.
