@@ -38,19 +38,13 @@ std::string print_magnitude(double magnitude, int precision, char style) {
   return text;
 }
 
-// True when the exact decimal expansion of `magnitude` ends in a 5 at the digit
-// after the last one kept (`precision` digits after the point in `style`), i.e.
-// the value lies exactly halfway between two results.
-bool is_exact_tie(double magnitude, int precision, char style) {
-  // A screening print with 20 more digits: at a tie it is exact, so it shows the 5
-  // followed by zeros; anything else rules the tie out without the full expansion.
-  constexpr int kScreen = 20;
-  const std::string screen = print_magnitude(magnitude, precision + 1 + kScreen, style);
-  const std::size_t screen_end = style == 'e' ? screen.find('e') : screen.size();
-  const std::size_t tie_digit = screen_end - 1 - kScreen;
-  if (screen[tie_digit] != '5') return false;
-  for (std::size_t k = tie_digit + 1; k < screen_end; ++k)
-    if (screen[k] != '0') return false;
+// Digits printed beyond the last one kept to decide the rounding without the full expansion.
+constexpr int kScreenDigits = 20;
+
+// True when the exact decimal expansion of `magnitude` has nothing but zeros after the digit
+// at `tie_digit` of `screen` (a print with kScreenDigits more digits whose tie digit is a 5
+// followed by zeros), i.e. the value lies exactly halfway between two results.
+bool is_exact_tie(double magnitude, char style, const std::string& screen, std::size_t tie_digit) {
   // A double has at most 767 significant decimal digits and at most 1074 after the point.
   const std::string exact = print_magnitude(magnitude, style == 'e' ? 780 : 1100, style);
   const std::size_t exact_end = style == 'e' ? exact.find('e') : exact.size();
@@ -76,34 +70,45 @@ bool increment_last_digit(std::string& digits) {
 
 // |value| rounded to `precision` digits after the point, ties away from zero.
 // For style 'e' the result is the mantissa and `exponent` is set.
+//
+// glibc prints the exact binary value rounded to nearest. One print with kScreenDigits
+// more digits settles the rounding unless those digits read 5 followed by zeros: the
+// printed digits lie on the same side of the halfway point as the exact value whenever
+// they are not on it. Only then is the full expansion needed, to tell an exact tie (away
+// from zero) from a value just off it (glibc's own rounding to nearest is right then).
 std::string round_magnitude(double magnitude, int precision, char style, int& exponent) {
-  std::string text;
-  if (is_exact_tie(magnitude, precision, style)) {
-    text = print_magnitude(magnitude, precision + 1, style);
-    std::size_t mantissa_end = style == 'e' ? text.find('e') : text.size();
-    const std::string tail = text.substr(mantissa_end);
-    text.erase(mantissa_end - 1);                    // drop the tie digit
-    if (!text.empty() && text.back() == '.') text.pop_back();  // precision 0: "2." -> "2"
-    const bool carried = increment_last_digit(text);
+  std::string text = print_magnitude(magnitude, precision + 1 + kScreenDigits, style);
+  const std::size_t mantissa_end = style == 'e' ? text.find('e') : text.size();
+  const std::size_t first_dropped = mantissa_end - 1 - kScreenDigits;
+  const char dropped = text[first_dropped];
+  bool rest_zero = true;
+  for (std::size_t k = first_dropped + 1; k < mantissa_end; ++k) rest_zero = rest_zero && text[k] == '0';
+
+  bool round_up = dropped > '5' || (dropped == '5' && !rest_zero);
+  if (dropped == '5' && rest_zero && !is_exact_tie(magnitude, style, text, first_dropped)) {
+    text = print_magnitude(magnitude, precision, style);
     if (style == 'e') {
-      exponent = std::atoi(tail.c_str() + 1);
-      if (carried) {  // 9.99..5 rounded up to 10.0..: renormalise to 1.0.. and raise e
-        std::string kept_digits;
-        for (char c : text)
-          if (c != '.') kept_digits += c;
-        kept_digits.pop_back();
-        text = kept_digits.substr(0, 1);
-        if (precision > 0) text += "." + kept_digits.substr(1);
-        ++exponent;
-      }
+      const std::size_t e = text.find('e');
+      exponent = std::atoi(text.c_str() + e + 1);
+      text.erase(e);
     }
     return text;
   }
-  text = print_magnitude(magnitude, precision, style);
-  if (style == 'e') {
-    const std::size_t e = text.find('e');
-    exponent = std::atoi(text.c_str() + e + 1);
-    text.erase(e);
+  round_up = round_up || dropped == '5';  // an exact tie goes away from zero
+
+  const std::string tail = text.substr(mantissa_end);
+  text.erase(first_dropped);
+  if (!text.empty() && text.back() == '.') text.pop_back();  // precision 0: "2." -> "2"
+  if (style == 'e') exponent = std::atoi(tail.c_str() + 1);
+  if (round_up && increment_last_digit(text) && style == 'e') {
+    // 9.99.. rounded up to 10.0..: renormalise to 1.0.. and raise the exponent.
+    std::string kept_digits;
+    for (char c : text)
+      if (c != '.') kept_digits += c;
+    kept_digits.pop_back();
+    text = kept_digits.substr(0, 1);
+    if (precision > 0) text += "." + kept_digits.substr(1);
+    ++exponent;
   }
   return text;
 }
