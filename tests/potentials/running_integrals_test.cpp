@@ -1,0 +1,149 @@
+// Running integrals: exactness for polynomials up to degree 9, the points touched, the kept weights.
+#include "potentials/running_integrals.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <tuple>
+
+#include "run/atomic_state.h"
+
+namespace hf {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// u^degree with u = (i - centre) / half mapping points 1..n onto [-1, 1], so that every
+// degree has values of order 1 over the whole range and the error scale is the same for all.
+struct ScaledPower {
+  int degree;
+  int n;
+  double u(double x) const { return (x - 0.5 * (n + 1)) / (0.5 * (n - 1)); }
+  double value(int i) const { return std::pow(u(i), degree); }
+  // Integral over the point index from a to b.
+  double integral(int a, int b) const {
+    return 0.5 * (n - 1) * (std::pow(u(b), degree + 1) - std::pow(u(a), degree + 1)) / (degree + 1);
+  }
+  Radial sampled() const {
+    Radial v;
+    v.fill(kNaN);
+    for (int i = 1; i <= n; ++i) v(i) = value(i);
+    return v;
+  }
+};
+
+class RunningIntegral : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_run_state();
+    y.fill(kNaN);
+    z.fill(kNaN);
+  }
+  Radial y;
+  Radial z;
+};
+
+class PolynomialRunningIntegral : public RunningIntegral,
+                                  public ::testing::WithParamInterface<std::tuple<int, int>> {};
+
+// f of degree d and g of degree 9 - d; every point of y and z against the exact integral in
+// t, the point index times h. Points 2..5 come from the start rows, n-3..n from the mirrored
+// ones, the rest from the centred rule: with n = 10 each kind holds for a few intervals only.
+TEST_P(PolynomialRunningIntegral, ExactUpToDegreeNineOnEveryInterval) {
+  const auto [n, degree] = GetParam();
+  const double h = 0.37;
+  const ScaledPower f{degree, n};
+  const ScaledPower g{9 - degree, n};
+  YINT(f.sampled(), g.sampled(), y, z, n, h);
+
+  EXPECT_EQ(y(1), 0.0);
+  EXPECT_EQ(z(n), 0.0);
+  // The rounding of n running sums of terms of order h, against a rule error of 1e-7 h or
+  // more for one wrong weight.
+  const double tolerance = 1e-14 * h * n;
+  for (int i = 1; i <= n; ++i) {
+    EXPECT_NEAR(y(i), h * f.integral(1, i), tolerance) << "y at " << i;
+    EXPECT_NEAR(z(i), h * g.integral(i, n), tolerance) << "z at " << i;
+  }
+}
+
+std::string range_and_degree_name(const ::testing::TestParamInfo<std::tuple<int, int>>& info) {
+  return "n" + std::to_string(std::get<0>(info.param)) + "_degree" + std::to_string(std::get<1>(info.param));
+}
+
+INSTANTIATE_TEST_SUITE_P(ShortAndFullRange, PolynomialRunningIntegral,
+                         ::testing::Combine(::testing::Values(10, 1000), ::testing::Range(0, 10)),
+                         range_and_degree_name);
+
+// Degree 10 is beyond the rule: at n = 10 its error is far above rounding, in both directions.
+TEST_F(RunningIntegral, DegreeTenIsNotExact) {
+  const int n = 10;
+  const ScaledPower f{10, n};
+  YINT(f.sampled(), f.sampled(), y, z, n, 1.0);
+  EXPECT_GT(std::fabs(y(n) - f.integral(1, n)), 1e-6);
+  EXPECT_GT(std::fabs(z(1) - f.integral(1, n)), 1e-6);
+}
+
+TEST_F(RunningIntegral, ReadsAndWritesOnlyPointsOneToN) {
+  const int n = 10;
+  const ScaledPower f{3, n};  // NaN beyond n
+  YINT(f.sampled(), f.sampled(), y, z, n, 0.5);
+  for (int i = 1; i <= n; ++i) {
+    EXPECT_TRUE(std::isfinite(y(i)) && std::isfinite(z(i))) << "point " << i;
+  }
+  for (int i = n + 1; i <= kGridPoints; ++i) {
+    EXPECT_TRUE(std::isnan(y(i)) && std::isnan(z(i))) << "point " << i;
+  }
+}
+
+// Integrals of an input without structure, so that any change of weight shows in the bits.
+struct Integrals {
+  Radial y;
+  Radial z;
+};
+
+Integrals integrate(double h, double phase) {
+  Radial f;
+  Radial g;
+  for (int i = 1; i <= kGridPoints; ++i) {
+    f(i) = std::sin(0.1 * i + phase);
+    g(i) = std::cos(0.37 * i - phase);
+  }
+  Integrals out;
+  YINT(f, g, out.y, out.z, kGridPoints, h);
+  return out;
+}
+
+void expect_same_bits(const Integrals& got, const Integrals& want, const std::string& what) {
+  for (int i = 1; i <= kGridPoints; ++i) {
+    ASSERT_EQ(got.y(i), want.y(i)) << what << ": y at " << i;
+    ASSERT_EQ(got.z(i), want.z(i)) << what << ": z at " << i;
+  }
+}
+
+TEST_F(RunningIntegral, RepeatedCallWithTheSameStepGivesTheSameBits) {
+  const double h = 0.011918;
+  const Integrals first = integrate(h, 0.0);
+  integrate(h, 1.0);
+  expect_same_bits(integrate(h, 0.0), first, "third call");
+}
+
+// Weights kept for one step are rebuilt, not rescaled, for another: each result equals that
+// of a fresh start with its step, also when going back to the first step.
+TEST_F(RunningIntegral, NewStepGivesTheResultOfAFreshStart) {
+  const double first_step = 0.011918;
+  const double second_step = 0.3;
+  integrate(first_step, 0.0);
+  const Integrals after_change = integrate(second_step, 0.0);
+  const Integrals back = integrate(first_step, 0.0);
+
+  reset_run_state();
+  expect_same_bits(after_change, integrate(second_step, 0.0), "second step");
+  reset_run_state();
+  expect_same_bits(back, integrate(first_step, 0.0), "first step again");
+}
+
+}  // namespace
+}  // namespace hf
