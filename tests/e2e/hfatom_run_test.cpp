@@ -172,11 +172,28 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"blank_symbol", "   \n1\n2\n", "the atom symbol is blank: it would not name a file"}),
     [](const auto& info) { return std::string(info.param.what); });
 
-TEST(HfatomRun, ReportThatCannotBeOpenedIsADiagnostic) {
-  const RunResult run = run_hfatom("He\n1\n2\n", [](const fs::path& dir) { fs::create_directory(dir / "He  .out"); });
+struct OutputFile {
+  const char* what;  // as the diagnostic names it
+  const char* name;
+  const char* test_name;
+};
+
+void PrintTo(const OutputFile& file, std::ostream* out) { *out << file.what; }
+
+class UnopenableFile : public ::testing::TestWithParam<OutputFile> {};
+
+// A directory in the place of an output file: the run ends with the diagnostic naming it.
+TEST_P(UnopenableFile, IsADiagnostic) {
+  const OutputFile& file = GetParam();
+  const RunResult run = run_hfatom("He\n1\n2\n", [&](const fs::path& dir) { fs::create_directory(dir / file.name); });
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.errors, "hfatom: cannot open report file \"He  .out\": Is a directory\n");
+  EXPECT_EQ(run.errors, std::string("hfatom: cannot open ") + file.what + " \"" + file.name + "\": Is a directory\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(Files, UnopenableFile,
+                         ::testing::Values(OutputFile{"report file", "He  .out", "report"},
+                                           OutputFile{"orbital table file", "He  .dat", "orbital_table"}),
+                         [](const auto& info) { return std::string(info.param.test_name); });
 
 TEST(HfatomRun, FullDiskIsADiagnosticNotASuccess) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this machine";
@@ -188,5 +205,29 @@ TEST(HfatomRun, FullDiskIsADiagnosticNotASuccess) {
   EXPECT_EQ(console.status, 2);
   EXPECT_EQ(console.errors, "hfatom: cannot write console output: No space left on device\n");
 }
+
+struct FailedRun {
+  const char* what;
+  const char* input;
+  const char* table;
+};
+
+void PrintTo(const FailedRun& c, std::ostream* out) { *out << c.what; }
+
+class FailedRunTable : public ::testing::TestWithParam<FailedRun> {};
+
+// The orbital table is written only by a run that reaches its results: an earlier table stays.
+TEST_P(FailedRunTable, LeavesAnEarlierTableAsItWas) {
+  const FailedRun& c = GetParam();
+  const std::string earlier = "an earlier table\r\n" + std::string(5000, 'x');
+  const RunResult run = run_hfatom(c.input, [&](const fs::path& dir) { write_file(dir / c.table, earlier); });
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(run.file(c.table) == earlier) << c.table << " was changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FailedRunTable,
+                         ::testing::Values(FailedRun{"label_error", "Xe\n12\n54\n", "Xe  .dat"},
+                                           FailedRun{"no_shells", "He\n0\n2\n", "He  .dat"}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace
