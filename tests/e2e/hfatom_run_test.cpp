@@ -3,12 +3,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -229,5 +233,167 @@ INSTANTIATE_TEST_SUITE_P(Cases, FailedRunTable,
                          ::testing::Values(FailedRun{"label_error", "Xe\n12\n54\n", "Xe  .dat"},
                                            FailedRun{"no_shells", "He\n0\n2\n", "He  .dat"}),
                          [](const auto& info) { return std::string(info.param.what); });
+
+// ---------------------------------------------------------------- the Hartree-Fock log
+
+struct UpdateLine {
+  std::string text;
+  std::string label;
+  std::string measure;  // "**********" or an exponent field
+  std::string kind;     // "initial", "iterate" or "final"
+  int number = 0;
+};
+
+std::vector<std::string> report_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+    lines.push_back(text.substr(at, end - at));
+  return lines;
+}
+
+// Whether a field is the rendering, in its printf format, of the number it shows.
+bool renders_as(const std::string& field, const char* format) {
+  char text[32];
+  if (std::string_view(format).back() == 'd')
+    std::snprintf(text, sizeof text, format, std::atoi(field.c_str()));
+  else
+    std::snprintf(text, sizeof text, format, std::strtod(field.c_str(), nullptr));
+  return field == text;
+}
+
+// The update lines that follow the heading of the Hartree-Fock log, each checked against its
+// layout: 2 blanks, label, F16.8, 4 blanks, "**********" or E10.1, 4 blanks, kind, I4.
+std::vector<UpdateLine> hartree_fock_log(const std::string& report, const std::string& symbol) {
+  const std::vector<std::string> lines = report_lines(report);
+  const auto heading = std::find(lines.begin(), lines.end(), "    Hartree-Fock Iteration for " + symbol);
+  EXPECT_NE(heading, lines.end()) << "no Hartree-Fock log";
+  std::vector<UpdateLine> log;
+  if (heading == lines.end()) return log;
+  EXPECT_EQ(*(heading + 1), "");
+  for (auto line = heading + 2; line != lines.end() && line->rfind("  Error", 0) != 0 && !line->empty(); ++line) {
+    const std::string& text = *line;
+    if (text.size() != 52) {
+      ADD_FAILURE() << "[" << text << "] is not 52 columns wide";
+      continue;
+    }
+    const std::string measure = text.substr(26, 10);
+    const std::string kind = text.substr(40, 8);
+    const bool laid_out = text.substr(0, 2) == "  " && renders_as(text.substr(6, 16), "%16.8f") &&
+                          text.substr(22, 4) == "    " &&
+                          (measure == "**********" || renders_as(measure, "%10.1E")) &&
+                          text.substr(36, 4) == "    " &&
+                          (kind == "initial " || kind == "iterate " || kind == "final   ") &&
+                          renders_as(text.substr(48, 4), "%4d");
+    EXPECT_TRUE(laid_out) << "[" << text << "]";
+    if (laid_out)
+      log.push_back({text, text.substr(2, 4), measure, kind.substr(0, kind.find(' ')), std::stoi(text.substr(48))});
+  }
+  return log;
+}
+
+const char* const kShellLabels[] = {" 1s ", " 2s ", " 2p ", " 3s ", " 3p ", " 3d ",
+                                    " 4s ", " 4p ", " 4d ", " 5s ", " 5p "};
+
+// What every log of nc core shells shows: updates numbered 1, 2, 3, ... without a gap; two
+// initial lines per shell in shell order; iterate lines with a measure above 1e-8 up to
+// number 100 nc; final sweeps of nc lines in shell order, each either the last block (all its
+// measures at most 1e-8) or followed by the resumed main loop (some measure above 1e-8).
+void expect_well_formed(const std::vector<UpdateLine>& log, int nc) {
+  ASSERT_GE(log.size(), static_cast<std::size_t>(2 * nc));
+  for (std::size_t u = 0; u < log.size(); ++u) {
+    const UpdateLine& line = log[u];
+    ASSERT_EQ(line.number, static_cast<int>(u) + 1);
+    if (u < static_cast<std::size_t>(2 * nc)) {
+      EXPECT_EQ(line.kind, "initial") << line.number;
+      EXPECT_EQ(line.label, kShellLabels[u / 2]) << line.number;
+      EXPECT_EQ(line.measure, "**********") << line.number;
+      continue;
+    }
+    EXPECT_NE(line.kind, "initial") << line.number;
+    EXPECT_NE(std::find(kShellLabels, kShellLabels + nc, line.label), kShellLabels + nc) << line.number;
+    if (line.kind == "iterate") {
+      EXPECT_GE(std::stod(line.measure), 1e-8) << line.number;
+      EXPECT_LE(line.number, 100 * nc);
+      continue;
+    }
+    // The first line of a final sweep: the whole sweep, then what follows it.
+    ASSERT_LE(u + nc, log.size()) << "incomplete final sweep at " << line.number;
+    double largest = 0.0;
+    for (int i = 0; i < nc; ++i) {
+      EXPECT_EQ(log[u + i].kind, "final") << log[u + i].number;
+      EXPECT_EQ(log[u + i].label, kShellLabels[i]) << log[u + i].number;
+      largest = std::max(largest, std::stod(log[u + i].measure));
+    }
+    if (u + nc == log.size()) {
+      EXPECT_LE(largest, 1e-8) << "the last final sweep at " << line.number;
+    } else {
+      EXPECT_GE(largest, 1e-8) << "final sweep at " << line.number;
+      EXPECT_EQ(log[u + nc].kind, "iterate") << log[u + nc].number;
+    }
+    u += nc - 1;
+  }
+}
+
+struct Example {
+  std::string symbol;  // four characters
+  int shells = 0;
+  std::string input;
+};
+
+Example read_example(const std::string& name) {
+  Example example;
+  example.input = read_file(fs::path(HFATOM_EXAMPLES) / (name + ".in"));
+  std::istringstream lines(example.input);
+  std::string count;
+  std::getline(lines, example.symbol);
+  std::getline(lines, count);
+  example.symbol.resize(4, ' ');
+  example.shells = std::stoi(count);
+  return example;
+}
+
+class ExampleInput : public ::testing::TestWithParam<const char*> {};
+
+// Every example converges: status 0, a well-formed log that ends with its final sweep, then
+// the results.
+TEST_P(ExampleInput, ConvergesWithAWellFormedHartreeFockLog) {
+  const Example example = read_example(GetParam());
+  const RunResult run = run_hfatom(example.input);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.errors, "");
+  const std::string report = run.file(example.symbol + ".out");
+  const std::vector<UpdateLine> log = hartree_fock_log(report, example.symbol);
+  expect_well_formed(log, example.shells);
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back().kind, "final");
+  EXPECT_NE(report.find(log.back().text + "\r\n\r\n  Hartree-Fock Energy Levels for " + example.symbol),
+            std::string::npos);
+  EXPECT_TRUE(run.has(example.symbol + ".dat"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleInput,
+                         ::testing::Values("He", "Be", "Ne", "Mg", "Ar", "Cu+", "Zn", "Kr", "Pd", "Cd", "Xe"),
+                         [](const auto& info) {
+                           std::string name = info.param;
+                           std::replace(name.begin(), name.end(), '+', 'p');
+                           return name;
+                         });
+
+// The hydrogen anion does not settle to 1e-8: its main loop uses all 100 passes of its one
+// shell, and the run ends with the budget error and the error exit, without results.
+TEST(HfatomRun, HydrogenAnionRunsOutOfHartreeFockIterations) {
+  const RunResult run = run_hfatom("H\n1\n1\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.console, prompts());
+  const std::string report = run.file("H   .out");
+  const std::vector<UpdateLine> log = hartree_fock_log(report, "H   ");
+  expect_well_formed(log, 1);
+  ASSERT_EQ(log.size(), 100u);
+  EXPECT_EQ(log.back().kind, "iterate");
+  const std::string ending = "iterate  100\r\n  Error in pickup: too many iterations\r\n  Error exit in HF Program\r\n";
+  ASSERT_GE(report.size(), ending.size());
+  EXPECT_EQ(report.substr(report.size() - ending.size()), ending);
+  EXPECT_FALSE(run.has("H   .dat"));
+}
 
 }  // namespace
