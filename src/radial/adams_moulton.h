@@ -1,6 +1,9 @@
 // Eight-step implicit Adams-Moulton integration of the homogeneous radial equation along the grid.
 #pragma once
 
+#include <array>
+#include <cstddef>
+
 #include "run/atomic_state.h"
 
 namespace hf {
@@ -17,5 +20,78 @@ namespace hf {
 //   start, stop  in: first and last point computed; the range must stay within 2..1000.
 // Reads atom.grid (radius, drdt, drdt_over_r, grid_step). No checks, no failure.
 void ADAMS(Radial& p, Radial& q, const Radial& charge, double energy, int l, int start, int stop);
+
+// The same integration, one point per step() call: ADAMS is an AdamsRun stepped to its end.
+// The history is read when the run is made. Each step depends on the one before through a
+// long chain of dependent operations; stepping two independent runs alternately
+// (step_together) lets the processor overlap the two chains, with the same results.
+class AdamsRun {
+ public:
+  AdamsRun(Radial& p, Radial& q, const Radial& charge, double energy, int l, int start, int stop);
+
+  int remaining() const { return remaining_; }
+
+  void step() {
+    const auto& grid = atom.grid;
+    const int i = next_;
+    const double dr = sdir_ * grid.drdt(i);
+    const double g = -2.0 * sdir_ * a_term(i);
+    const double b = weight0_ * dr;
+    const double c = weight0_ * g;
+    const double det = 1.0 - b * c;
+    double sp = p_(i - dir_);
+    double sq = q_(i - dir_);
+    for (std::size_t j = 0; j < kSteps; ++j) {
+      sp = sp + weight_[j] * dp_[head_ + j];
+      sq = sq + weight_[j] * dq_[head_ + j];
+    }
+    // Exact solution of p = sp + b q, q = sq + c p.
+    const double pi = (b * sq + sp) / det;
+    const double qi = (c * sp + sq) / det;
+    p_(i) = pi;
+    q_(i) = qi;
+    // The newest derivatives replace the oldest.
+    dp_[head_] = dp_[head_ + kSteps] = dr * qi;
+    dq_[head_] = dq_[head_ + kSteps] = g * pi;
+    head_ = (head_ + 1) % kSteps;
+    next_ += dir_;
+    --remaining_;
+  }
+
+ private:
+  static constexpr std::size_t kSteps = 8;
+
+  double a_term(int i) const {
+    const auto& grid = atom.grid;
+    return energy_ * grid.drdt(i) + (charge_(i) - centrifugal_ / grid.radius(i)) * grid.drdt_over_r(i);
+  }
+
+  Radial& p_;
+  Radial& q_;
+  const Radial& charge_;
+  double energy_;
+  double centrifugal_;  // l(l+1)/2
+  int dir_;
+  double sdir_;
+  int next_;
+  int remaining_;
+  double weight0_;
+  std::array<double, kSteps> weight_{};
+  // The derivatives of the last eight points, oldest first, signed by the direction, in a
+  // ring whose every slot is stored twice (s and s + 8): the window [head, head + 8) is
+  // always contiguous.
+  std::array<double, 2 * kSteps> dp_{};
+  std::array<double, 2 * kSteps> dq_{};
+  std::size_t head_ = 0;
+};
+
+// Steps a and b alternately while a has more than a_held steps left and b has any; the
+// rest of each is left to the caller. The runs must not read what the other writes.
+inline void step_together(AdamsRun& a, int a_held, AdamsRun& b) {
+  while (a.remaining() > a_held && b.remaining() > 0) {
+    a.step();
+    b.step();
+  }
+}
 
 }  // namespace hf

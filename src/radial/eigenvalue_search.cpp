@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "radial/adams_moulton.h"
 #include "radial/inward_start.h"
 #include "radial/outward_start.h"
 #include "radial/quadrature.h"
@@ -64,10 +65,22 @@ Status MASTER(Radial& p, Radial& q, const Radial& charge, double& energy, int n,
     if (mc < kSmallestMatch)
       return fail("  Error in master: matching point too close to the origin");
 
-    if (INSCH(p, q, charge, energy, l, m, mc) == Status::error) return Status::error;
+    // The inward solution (INSCH) from m down to mc and the outward one (OUTSCH) up to mc,
+    // integrated side by side; the inward values at mc are kept before the outward run
+    // writes its own there.
+    if (inward_series(p, q, charge, energy, l, m) == Status::error) return Status::error;
+    outward_collocation(p, q, charge, energy, l);
+    const int inward_start = m - kSeriesPoints;
+    const int outward_start = kOutwardStartPoints + 1;
+    AdamsRun outward(p, q, charge, energy, l, outward_start, mc);
+    if (inward_start >= mc) {
+      AdamsRun inward(p, q, charge, energy, l, inward_start, mc);
+      step_together(outward, 1, inward);
+      while (inward.remaining() > 0) inward.step();
+    }
     const double p_in = p(mc);
     double q_in = q(mc);
-    OUTSCH(p, q, charge, energy, l, mc);
+    while (outward.remaining() > 0) outward.step();
 
     // Scale the inward part to the outward value at mc; mc keeps the outward values.
     const double s = p(mc) / p_in;

@@ -14,7 +14,6 @@ namespace hf {
 namespace {
 
 constexpr int kTerms = 15;           // terms of the series after the leading one
-constexpr int kSeriesPoints = 9;     // outermost points set from the series
 constexpr double kStopSize = 1e-8;   // relative size of the last terms that ends the sum
 constexpr double kWarnSize = 0.001;  // relative size left after all terms that is warned of
 
@@ -22,6 +21,13 @@ constexpr double kWarnSize = 0.001;  // relative size left after all terms that 
 
 Status INSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int outer,
              int match) {
+  if (inward_series(p, q, charge, energy, l, outer) == Status::error) return Status::error;
+  // Inward from the eight points below outer; the value at outer is not used by the integrator.
+  if (outer - kSeriesPoints >= match) ADAMS(p, q, charge, energy, l, outer - kSeriesPoints, match);
+  return Status::ok;
+}
+
+Status inward_series(Radial& p, Radial& q, const Radial& charge, double energy, int l, int outer) {
   const int unit = atom.report.report_unit;
   if (!(energy < 0.0)) {
     report::Line()
@@ -76,9 +82,6 @@ Status INSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, i
     p(i) = f * sp;
     q(i) = f * sq;
   }
-
-  // Inward from the eight points below outer; the value at outer is not used by the integrator.
-  if (outer - kSeriesPoints >= match) ADAMS(p, q, charge, energy, l, outer - kSeriesPoints, match);
   return Status::ok;
 }
 

@@ -23,4 +23,12 @@ namespace hf {
 Status INSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int outer,
              int match);
 
+// Points of the inward start set from the series; INSCH integrates from the point below.
+inline constexpr int kSeriesPoints = 9;
+
+// The series part of INSCH alone: the same check of E and the same warnings, p, q at
+// outer-8..outer. INSCH continues with ADAMS from outer-9 down to match when
+// outer-9 >= match.
+Status inward_series(Radial& p, Radial& q, const Radial& charge, double energy, int l, int outer);
+
 }  // namespace hf

@@ -48,6 +48,11 @@ void invert(Matrix8& a) {
 }  // namespace
 
 void OUTSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int match) {
+  outward_collocation(p, q, charge, energy, l);
+  if (match > kOutwardStartPoints + 1) ADAMS(p, q, charge, energy, l, kOutwardStartPoints + 1, match);
+}
+
+void outward_collocation(Radial& p, Radial& q, const Radial& charge, double energy, int l) {
   const auto& grid = atom.grid;
   const double h = grid.grid_step;
   const double lp1 = static_cast<double>(l) + 1.0;  // l + 1, exact for every int l
@@ -120,9 +125,6 @@ void OUTSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, in
     u0 = u[kBlock - 1];
     v0 = v[kBlock - 1];
   }
-
-  if (match > kOutwardStartPoints + 1)
-    ADAMS(p, q, charge, energy, l, kOutwardStartPoints + 1, match);
 }
 
 }  // namespace hf

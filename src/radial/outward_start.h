@@ -37,4 +37,8 @@ inline constexpr std::array<std::array<int, 9>, 8> kDerivativeWeights840{{
 // Reads atom.grid (radius, drdt, drdt_over_r, grid_step). No checks, no failure.
 void OUTSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int match);
 
+// The collocation part of OUTSCH alone: p, q at points 1..25. OUTSCH continues with
+// ADAMS from point 26 to match when match > 26.
+void outward_collocation(Radial& p, Radial& q, const Radial& charge, double energy, int l);
+
 }  // namespace hf
