@@ -99,10 +99,15 @@ void YINT(const Radial& f, const Radial& g, Radial& y, Radial& z, int n, double 
   // The z increment of interval t(j)..t(j+1) is the centred rule of point j+1 read the
   // other way round: the same pairs, so the same sums as for y on g.
   interior_increments(g.data(), z_increment.data(), 6, n - 4, a);
+  // The running sums stay in registers: each depends on the one before.
+  double y_sum = y(5);
+  double z_sum = z(n - 4);
   for (int i = 6; i <= n - 4; ++i) {
     const int j = n - i + 1;
-    y(i) = y(i - 1) + y_increment(i);
-    z(j) = z(j + 1) + z_increment(j + 1);
+    y_sum = y_sum + y_increment(i);
+    z_sum = z_sum + z_increment(j + 1);
+    y(i) = y_sum;
+    z(j) = z_sum;
   }
 
   // Last four intervals: row j mirrored on points n..n-9 for y, row j on points 1..10 for z.

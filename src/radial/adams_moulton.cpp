@@ -33,6 +33,8 @@ AdamsRun::AdamsRun(Radial& p, Radial& q, const Radial& charge, double energy, in
     weight_[w] = kEarlier[w] * hfac;
   }
   weight0_ = kNewPoint * hfac;
+  last_p_ = p(start - dir_);
+  last_q_ = q(start - dir_);
 }
 
 void ADAMS(Radial& p, Radial& q, const Radial& charge, double energy, int l, int start, int stop) {

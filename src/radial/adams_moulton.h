@@ -39,8 +39,8 @@ class AdamsRun {
     const double b = weight0_ * dr;
     const double c = weight0_ * g;
     const double det = 1.0 - b * c;
-    double sp = p_(i - dir_);
-    double sq = q_(i - dir_);
+    double sp = last_p_;
+    double sq = last_q_;
     for (std::size_t j = 0; j < kSteps; ++j) {
       sp = sp + weight_[j] * dp_[head_ + j];
       sq = sq + weight_[j] * dq_[head_ + j];
@@ -50,6 +50,8 @@ class AdamsRun {
     const double qi = (c * sp + sq) / det;
     p_(i) = pi;
     q_(i) = qi;
+    last_p_ = pi;
+    last_q_ = qi;
     // The newest derivatives replace the oldest.
     dp_[head_] = dp_[head_ + kSteps] = dr * qi;
     dq_[head_] = dq_[head_ + kSteps] = g * pi;
@@ -83,6 +85,9 @@ class AdamsRun {
   std::array<double, 2 * kSteps> dp_{};
   std::array<double, 2 * kSteps> dq_{};
   std::size_t head_ = 0;
+  // P and Q at the point before the next one, kept out of the arrays.
+  double last_p_;
+  double last_q_;
 };
 
 // Steps a and b alternately while a has more than a_held steps left and b has any; the

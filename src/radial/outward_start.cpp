@@ -45,6 +45,38 @@ void invert(Matrix8& a) {
   dgetri_(&n, a.data(), &n, pivots.data(), work.data(), &lwork, &info);
 }
 
+// G = (M - diag(cV))^-1 of each block depends only on l and the grid, not on the energy
+// or the charge: it is inverted once per l and grid and kept (for l = 0..kCachedL).
+constexpr int kCachedL = 10;
+struct BlockInverses {
+  double step = 0.0;  // grid step the inverses belong to
+  std::array<bool, kCachedL + 1> ready{};
+  std::array<std::array<Matrix8, 3>, kCachedL + 1> g{};
+};
+BlockInverses inverses;
+
+void reset() {
+  inverses.step = 0.0;
+  inverses.ready.fill(false);
+}
+const RunStateReset reset_hook(&reset);
+
+// G of block 1..3 for angular momentum l.
+void block_inverse(Matrix8& g, int block, int l) {
+  const auto& grid = atom.grid;
+  const double h = grid.grid_step;
+  const double lp1 = static_cast<double>(l) + 1.0;
+  const int base = kBlock * block - 7;
+  Vector8 cv{};
+  for (int i = 1; i <= kBlock; ++i)
+    cv[static_cast<std::size_t>(i - 1)] = -lp1 * 1680.0 * h * grid.drdt_over_r(base + i);
+  for (int j = 1; j <= kBlock; ++j) {
+    for (int i = 1; i <= kBlock; ++i) at(g, i, j) = weight(i, j);
+    at(g, j, j) = weight(j, j) - cv[static_cast<std::size_t>(j - 1)];
+  }
+  invert(g);
+}
+
 }  // namespace
 
 void OUTSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int match) {
@@ -63,9 +95,19 @@ void outward_collocation(Radial& p, Radial& q, const Radial& charge, double ener
   p(1) = 0.0;
   q(1) = l == 0 ? 1.0 : 0.0;
 
+  const bool cached = l >= 0 && l <= kCachedL;
+  if (cached && inverses.step != h) {
+    reset();
+    inverses.step = h;
+  }
+  if (cached && !inverses.ready[static_cast<std::size_t>(l)]) {
+    for (int block = 1; block <= 3; ++block)
+      block_inverse(inverses.g[static_cast<std::size_t>(l)][static_cast<std::size_t>(block - 1)], block, l);
+    inverses.ready[static_cast<std::size_t>(l)] = true;
+  }
+
   Vector8 cp{};
   Vector8 cq{};
-  Vector8 cv{};
   Vector8 s{};
   Vector8 u{};
   Vector8 v{};
@@ -78,15 +120,13 @@ void outward_collocation(Radial& p, Radial& q, const Radial& charge, double ener
       const auto k = static_cast<std::size_t>(i - 1);
       cp[k] = 840.0 * h * grid.drdt(pt);
       cq[k] = -1680.0 * h * (energy * grid.drdt(pt) + charge(pt) * grid.drdt_over_r(pt));
-      cv[k] = -lp1 * 1680.0 * h * grid.drdt_over_r(pt);
     }
 
     // G = (M - diag(cV))^-1, from the equations for v.
-    for (int j = 1; j <= kBlock; ++j) {
-      for (int i = 1; i <= kBlock; ++i) at(g, i, j) = weight(i, j);
-      at(g, j, j) = weight(j, j) - cv[static_cast<std::size_t>(j - 1)];
-    }
-    invert(g);
+    if (cached)
+      g = inverses.g[static_cast<std::size_t>(l)][static_cast<std::size_t>(block - 1)];
+    else
+      block_inverse(g, block, l);
 
     // B u = s after eliminating v from the equations for u.
     for (int i = 1; i <= kBlock; ++i) {
