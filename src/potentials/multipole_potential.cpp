@@ -2,6 +2,7 @@
 
 #include "potentials/running_integrals.h"
 #include "radial/integer_power.h"
+#include "radial/point_pairs.h"
 #include "report/line_layout.h"
 
 namespace hf {
@@ -12,12 +13,12 @@ constexpr int kLargestQuietOrder = 6;
 
 // r(i)^k and r(i)^(k+1) = r(i) * r(i)^k for the orders used so far: they depend only on the
 // grid, so each order is computed once per grid.
-constexpr int kCachedOrders = 12;
+constexpr int kCachedOrders = 12;  // orders 0..12, order k in column k + 1
 struct PowerCache {
   double step = 0.0;  // grid step the table belongs to
-  OneBased<bool, kCachedOrders> ready{};
-  OneBasedColumns<double, kGridPoints, kCachedOrders> power;
-  OneBasedColumns<double, kGridPoints, kCachedOrders> power_times_r;
+  OneBased<bool, kCachedOrders + 1> ready{};
+  OneBasedColumns<double, kGridPoints, kCachedOrders + 1> power;
+  OneBasedColumns<double, kGridPoints, kCachedOrders + 1> power_times_r;
 };
 PowerCache cache;
 
@@ -48,7 +49,6 @@ Radial inward;         // integral of f s^-(k+1) from r(i) to r(m)
 
 Status YFUN(const Radial& f, Radial& y, int k, int m) {
   const auto& grid = atom.grid;
-  const auto& r = grid.radius;
   outward_terms(1) = 0.0;
   inward_terms(1) = 0.0;
   if (k < 0) {
@@ -63,45 +63,44 @@ Status YFUN(const Radial& f, Radial& y, int k, int m) {
         .write(atom.report.report_unit);
   }
 
-  if (k == 0) {
-    for (int i = 2; i <= m; ++i) {
-      outward_terms(i) = f(i) * grid.drdt(i);
-      inward_terms(i) = f(i) * grid.drdt_over_r(i);
-    }
-    YINT(outward_terms, inward_terms, y, inward, m, grid.grid_step);
-    const double total = y(m);
-    y(1) = inward(1);
-    for (int i = 2; i <= m; ++i) y(i) = y(i) / r(i) + inward(i);
-    for (int i = m + 1; i <= kGridPoints; ++i) y(i) = total / r(i);
-    return Status::ok;
-  }
-
   if (cache.step != grid.grid_step) {
     reset();
     cache.step = grid.grid_step;
   }
+  // Order 0 multiplies and divides by 1, which is exact: the same code serves all orders.
   const Radial* power_table = &own_powers;
   const Radial* power_times_r_table = &own_powers_times_r;
   if (k <= kCachedOrders) {
-    if (!cache.ready(k)) {
-      fill_powers(k, cache.power.column(k), cache.power_times_r.column(k));
-      cache.ready(k) = true;
+    if (!cache.ready(k + 1)) {
+      fill_powers(k, cache.power.column(k + 1), cache.power_times_r.column(k + 1));
+      cache.ready(k + 1) = true;
     }
-    power_table = &cache.power.column(k);
-    power_times_r_table = &cache.power_times_r.column(k);
+    power_table = &cache.power.column(k + 1);
+    power_times_r_table = &cache.power_times_r.column(k + 1);
   } else {
     fill_powers(k, own_powers, own_powers_times_r);
   }
-  const Radial& powers = *power_table;
-  const Radial& powers_times_r = *power_times_r_table;
-  for (int i = 2; i <= m; ++i) {
-    outward_terms(i) = f(i) * grid.drdt(i) * powers(i);
-    inward_terms(i) = f(i) * grid.drdt_over_r(i) / powers(i);
-  }
+  const Radial& x = *power_table;
+  const Radial& xr = *power_times_r_table;
+
+  for_point_pairs(2, m, [&]<typename T>(int i) {
+    const T fi = at_point<T>(f, i);
+    set_point<T>(outward_terms, i, fi * at_point<T>(grid.drdt, i) * at_point<T>(x, i));
+    set_point<T>(inward_terms, i, fi * at_point<T>(grid.drdt_over_r, i) / at_point<T>(x, i));
+  });
   YINT(outward_terms, inward_terms, y, inward, m, grid.grid_step);
   const double total = y(m);
-  for (int i = 2; i <= m; ++i) y(i) = y(i) / powers_times_r(i) + inward(i) * powers(i);
-  for (int i = m + 1; i <= kGridPoints; ++i) y(i) = total / powers_times_r(i);
+  if (k == 0) y(1) = inward(1);  // the integral of f/s; for k > 0 the 0 of YINT stays
+  for_point_pairs(2, m, [&]<typename T>(int i) {
+    set_point<T>(y, i, at_point<T>(y, i) / at_point<T>(xr, i) + at_point<T>(inward, i) * at_point<T>(x, i));
+  });
+  const auto tail = [&]<typename T>(int i) {
+    if constexpr (sizeof(T) == sizeof(double))
+      y(i) = total / xr(i);
+    else
+      set_point<T>(y, i, T{total, total} / at_point<T>(xr, i));
+  };
+  for_point_pairs(m + 1, kGridPoints, tail);
   return Status::ok;
 }
 

@@ -1,6 +1,7 @@
 #include "report/field_format.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -29,17 +30,20 @@ std::string format_non_finite(double value, int width) {
 // ('f') or exponent ('e') style. glibc renders the exact binary value rounded to
 // nearest; only an exact tie needs the away-from-zero correction below.
 std::string print_magnitude(double magnitude, int precision, char style) {
-  const char format[8] = {'%', '.', '*', style, '\0'};
-  char small[128];
-  const int length = std::snprintf(small, sizeof small, format, precision, magnitude);
-  if (length < static_cast<int>(sizeof small)) return std::string(small, static_cast<std::size_t>(length));
-  std::string text(static_cast<std::size_t>(length), '\0');
-  std::snprintf(text.data(), text.size() + 1, format, precision, magnitude);
+  // std::to_chars with a precision prints exactly what printf("%.*e") / ("%.*f") prints,
+  // much faster.
+  const auto format = style == 'e' ? std::chars_format::scientific : std::chars_format::fixed;
+  char small[160];
+  const auto result = std::to_chars(small, small + sizeof small, magnitude, format, precision);
+  if (result.ec == std::errc()) return std::string(small, result.ptr);
+  std::string text(static_cast<std::size_t>(precision) + 400, '\0');
+  const auto large = std::to_chars(text.data(), text.data() + text.size(), magnitude, format, precision);
+  text.resize(static_cast<std::size_t>(large.ptr - text.data()));
   return text;
 }
 
 // Digits printed beyond the last one kept to decide the rounding without the full expansion.
-constexpr int kScreenDigits = 20;
+constexpr int kScreenDigits = 4;
 
 // True when the exact decimal expansion of `magnitude` has nothing but zeros after the digit
 // at `tie_digit` of `screen` (a print with kScreenDigits more digits whose tie digit is a 5

@@ -4,7 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <string>
 
 namespace hf::report {
 namespace {
@@ -92,6 +97,82 @@ TEST(TextField, PadsOnTheLeftOrKeepsTheFirstCharacters) {
   EXPECT_EQ(format_text("abc", 5), "  abc");
   EXPECT_EQ(format_text("abcdef", 3), "abc");
   EXPECT_EQ(format_text(" 1s ", 4), " 1s ");
+}
+
+// Rounds the exact decimal expansion of |value| (printed in full by printf) half away from
+// zero after `decimals` digits: the oracle for the fast rounding of the fields.
+struct ExactRounding {
+  std::string digits;  // the kept digits, without the point
+  int exponent = 0;    // of the first digit (exponent style)
+};
+
+ExactRounding round_exact(double magnitude, int decimals, bool exponent_style) {
+  static char buffer[2000];
+  std::snprintf(buffer, sizeof buffer, exponent_style ? "%.780e" : "%.1100f", magnitude);
+  std::string text = buffer;
+  ExactRounding result;
+  std::size_t end = text.size();
+  if (exponent_style) {
+    end = text.find('e');
+    result.exponent = std::atoi(text.c_str() + end + 1);
+  }
+  const std::size_t point = text.find('.');
+  std::string all = text.substr(0, point) + text.substr(point + 1, end - point - 1);
+  const std::size_t kept = point + static_cast<std::size_t>(decimals);
+  result.digits = all.substr(0, kept);
+  if (all[kept] >= '5') {  // at or above half a unit: away from zero
+    std::size_t k = result.digits.size();
+    while (k > 0 && result.digits[k - 1] == '9') result.digits[--k] = '0';
+    if (k == 0) {
+      result.digits.insert(result.digits.begin(), '1');
+      if (exponent_style) {
+        result.digits.pop_back();
+        ++result.exponent;
+      }
+    } else {
+      ++result.digits[k - 1];
+    }
+  }
+  return result;
+}
+
+std::string expected_exponent(double value, int decimals) {
+  const ExactRounding r = round_exact(std::fabs(value), decimals, true);
+  std::string text = (std::signbit(value) && value != 0.0 ? "-" : "") + r.digits.substr(0, 1) + "." +
+                     r.digits.substr(1);
+  const int e = std::abs(r.exponent);
+  char exponent[8];
+  std::snprintf(exponent, sizeof exponent, e <= 99 ? "E%c%02d" : "%c%03d", r.exponent < 0 ? '-' : '+', e);
+  text += exponent;
+  return std::string(40 - text.size(), ' ') + text;
+}
+
+std::string expected_fixed(double value, int decimals) {
+  const ExactRounding r = round_exact(std::fabs(value), decimals, false);
+  const std::size_t whole = r.digits.size() - static_cast<std::size_t>(decimals);
+  const bool zero = r.digits.find_first_not_of('0') == std::string::npos;
+  std::string text = (std::signbit(value) && !zero ? "-" : "") + r.digits.substr(0, whole) + "." +
+                     r.digits.substr(whole);
+  return std::string(40 - text.size(), ' ') + text;
+}
+
+// Random bit patterns cover every exponent and mantissa; decimals 1..12.
+TEST(RealFields, AgreeWithTheExactDecimalExpansionForRandomValues) {
+  std::mt19937_64 random(20261211);
+  int checked = 0;
+  while (checked < 4000) {
+    const std::uint64_t bits = random();
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    if (!std::isfinite(value)) continue;
+    const int decimals = 1 + static_cast<int>(random() % 12);
+    ASSERT_EQ(format_exponent(value, 40, decimals, 'E'), expected_exponent(value, decimals)) << value;
+    // Fixed fields for values of everyday size, rescaled from the same mantissa.
+    int binary_exponent = 0;
+    const double everyday = std::ldexp(std::frexp(value, &binary_exponent), static_cast<int>(random() % 60) - 30);
+    ASSERT_EQ(format_fixed(everyday, 40, decimals), expected_fixed(everyday, decimals)) << everyday;
+    ++checked;
+  }
 }
 
 }  // namespace
