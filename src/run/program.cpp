@@ -36,6 +36,7 @@ int run_program() {
     hf::report::close_all_units();
     return status == hf::Status::ok ? EXIT_SUCCESS : kExitFailedRun;
   } catch (const hf::report::RunDiagnostic& diagnostic) {
+    hf::report::discard_open_files();
     std::fprintf(stderr, "hfatom: %s\n", diagnostic.what());
     return kExitDiagnostic;
   }

@@ -1,69 +1,19 @@
 // Runs the hfatom program in a fresh directory and checks its console, files and exit status.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "e2e/run_hfatom.h"
+
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void write_file(const fs::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-}
-
-struct RunResult {
-  fs::path dir;
-  int status = -1;
-  std::string console;
-  std::string errors;
-
-  std::string file(const std::string& name) const { return read_file(dir / name); }
-  bool has(const std::string& name) const { return fs::exists(fs::symlink_status(dir / name)); }
-  int file_count() const {
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator(dir))
-      if (entry.path().filename().string().rfind("hfatom-", 0) != 0) ++count;
-    return count;
-  }
-};
-
-// Runs hfatom in a new empty directory with `input` on standard input. `prepare`
-// may put files into the directory first; `console` redirects standard output.
-RunResult run_hfatom(const std::string& input, const std::function<void(const fs::path&)>& prepare = {},
-               const std::string& console = "hfatom-console") {
-  RunResult run;
-  std::string pattern = (fs::temp_directory_path() / "hfatom-e2e-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  run.dir = pattern;
-  write_file(run.dir / "hfatom-input", input);
-  if (prepare) prepare(run.dir);
-  const std::string command = "cd '" + run.dir.string() + "' && '" HFATOM_EXE "' < hfatom-input > " + console +
-                              " 2> hfatom-errors";
-  const int raw = std::system(command.c_str());
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.console = read_file(run.dir / "hfatom-console");
-  run.errors = read_file(run.dir / "hfatom-errors");
-  return run;
-}
+using namespace hf::e2e;
 
 const fs::path kData = HFATOM_TEST_DATA;
 
