@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "potentials/angular_coefficients.h"
 #include "potentials/multipole_potential.h"
@@ -29,11 +31,14 @@ Radial exchange;
 
 std::string_view label_of(int shell) { return view(atom.names.shell_label(shell)); }
 
-// Results lines go to the report file first, then identically to the console.
-void write_both(const report::Line& line) {
-  line.write(atom.report.report_unit);
-  line.write(report::kConsoleOut);
+// Results lines go to the report file first, then identically to the console; they are
+// rendered once for both.
+void write_both(const std::vector<std::string>& lines) {
+  for (const auto& text : lines) report::write_line(atom.report.report_unit, text);
+  for (const auto& text : lines) report::write_line(report::kConsoleOut, text);
 }
+
+void write_both(const report::Line& line) { write_both(line.lines()); }
 
 double core_energy() {
   const auto& shells = atom.shells;
@@ -109,10 +114,7 @@ void write_overlap_table(int l) {
                                     {report::blanks(4), report::text(4), report::literal("> ")});
         std::vector<report::Value> labels;
         for (int s = 1; s <= count; ++s) labels.emplace_back(std::string(label_of(members(s))));
-        for (const auto& text : report::render_layout(header, labels)) {
-          report::write_line(atom.report.report_unit, text);
-          report::write_line(report::kConsoleOut, text);
-        }
+        write_both(report::render_layout(header, labels));
       }
     }
     write_both(line);
