@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -27,11 +26,10 @@ std::string format_non_finite(double value, int width) {
 }
 
 // printf-style text of |value| with `precision` digits after the point, in fixed
-// ('f') or exponent ('e') style. glibc renders the exact binary value rounded to
-// nearest; only an exact tie needs the away-from-zero correction below.
+// ('f') or exponent ('e') style: the exact binary value rounded to nearest, as
+// std::to_chars prints it (the same text as printf, much faster). Only an exact tie
+// needs the away-from-zero correction below.
 std::string print_magnitude(double magnitude, int precision, char style) {
-  // std::to_chars with a precision prints exactly what printf("%.*e") / ("%.*f") prints,
-  // much faster.
   const auto format = style == 'e' ? std::chars_format::scientific : std::chars_format::fixed;
   char small[160];
   const auto result = std::to_chars(small, small + sizeof small, magnitude, format, precision);
