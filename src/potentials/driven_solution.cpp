@@ -74,7 +74,7 @@ Status SOLVE(Radial& p, Radial& q, const Radial& charge, const Radial& driving_t
 
   // The outward solution (OUTSCH to m) and the inward one (INSCH from m down to 2),
   // integrated side by side.
-  outward_collocation(p_out, q_out, charge, energy, l);
+  if (outward_collocation(p_out, q_out, charge, energy, l) == Status::error) return Status::error;
   if (inward_series(p_in, q_in, charge, energy, l, m) == Status::error) return Status::error;
   const int outward_start = kOutwardStartPoints + 1;
   const int inward_start = m - kSeriesPoints;

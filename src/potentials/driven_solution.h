@@ -19,7 +19,8 @@ namespace hf {
 //   shell_index   in: a, selecting shell_l(a), shell_extent(a) (27..1000) and orbital_p(., a).
 //   norm_tolerance  in.
 // Reads atom.shells, atom.hf.orbital_p, atom.grid, atom.report.report_unit (WRON's table).
-// Fails only when INSCH refuses the energy (its message); p, q, energy untouched then.
+// Fails only when INSCH refuses the energy or OUTSCH meets a singular collocation matrix
+// (their messages); p, q, energy untouched then.
 Status SOLVE(Radial& p, Radial& q, const Radial& charge, const Radial& driving_term, double& energy,
              int shell_index, double norm_tolerance);
 

@@ -69,7 +69,7 @@ Status MASTER(Radial& p, Radial& q, const Radial& charge, double& energy, int n,
     // integrated side by side; the inward values at mc are kept before the outward run
     // writes its own there.
     if (inward_series(p, q, charge, energy, l, m) == Status::error) return Status::error;
-    outward_collocation(p, q, charge, energy, l);
+    if (outward_collocation(p, q, charge, energy, l) == Status::error) return Status::error;
     const int inward_start = m - kSeriesPoints;
     const int outward_start = kOutwardStartPoints + 1;
     AdamsRun outward(p, q, charge, energy, l, outward_start, mc);

@@ -22,8 +22,9 @@ namespace hf {
 //   iterations  out: trial energies used, 1..30.
 // Reads atom.grid and atom.report.report_unit.
 // Status::error, without a message, after 30 trials (iterations = 30, energy = the 31st
-// trial energy, p, q = the joined unnormalised solution of trial 30), and when INSCH
-// refuses a non-negative trial energy (its message). Status::error with one message line
+// trial energy, p, q = the joined unnormalised solution of trial 30), when INSCH
+// refuses a non-negative trial energy (its message), and when OUTSCH meets a singular
+// collocation matrix (its message). Status::error with one message line
 // for input the starts cannot serve:
 //   "  Error in master: trial energy is not finite"
 //   "  Error in master: practical infinity too close to the origin"        (m < 27)

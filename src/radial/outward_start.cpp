@@ -6,24 +6,15 @@
 
 #include "radial/adams_moulton.h"
 #include "radial/integer_power.h"
-
-extern "C" void dgetrf_(const int* m, const int* n, double* a, const int* lda, int* ipiv,
-                        int* info);
-extern "C" void dgetri_(const int* n, double* a, const int* lda, const int* ipiv, double* work,
-                        const int* lwork, int* info);
+#include "radial/lu_inverse.h"
+#include "report/line_layout.h"
 
 namespace hf {
 
 namespace {
 
-constexpr int kBlock = 8;
-using Matrix8 = std::array<double, kBlock * kBlock>;  // column-major, leading dimension 8
+constexpr int kBlock = kLuOrder;
 using Vector8 = std::array<double, kBlock>;
-
-// Element (i, j), 1-based, of a column-major 8x8 matrix.
-double& at(Matrix8& a, int i, int j) {
-  return a[static_cast<std::size_t>((i - 1) + (j - 1) * kBlock)];
-}
 
 // M(i, j): weight of block point j in the derivative at block point i.
 constexpr double weight(int i, int j) {
@@ -33,16 +24,14 @@ constexpr double weight(int i, int j) {
 // m_0(i): weight of block point 0 in the derivative at block point i.
 constexpr double weight0(int i) { return weight(i, 0); }
 
-// Replaces the matrix by its inverse: LU with partial pivoting, then the inverse from the
-// factors. A singular matrix is not reported; its entries then carry no meaning.
-void invert(Matrix8& a) {
-  constexpr int n = kBlock;
-  constexpr int lwork = 64;
-  std::array<int, kBlock> pivots{};
-  std::array<double, lwork> work{};
-  int info = 0;
-  dgetrf_(&n, &n, a.data(), &n, pivots.data(), &info);
-  dgetri_(&n, a.data(), &n, pivots.data(), work.data(), &lwork, &info);
+// Replaces a block's matrix by its inverse; a singular one is reported and ends the start.
+Status invert(Matrix8& a, int block) {
+  if (invert_lu(a)) return Status::ok;
+  report::Line()
+      .text("  Error in outsch: singular collocation matrix in block")
+      .integer(block, 2)
+      .write(atom.report.report_unit);
+  return Status::error;
 }
 
 // G = (M - diag(cV))^-1 of each block depends only on l and the grid, not on the energy
@@ -62,7 +51,7 @@ void reset() {
 const RunStateReset reset_hook(&reset);
 
 // G of block 1..3 for angular momentum l.
-void block_inverse(Matrix8& g, int block, int l) {
+Status block_inverse(Matrix8& g, int block, int l) {
   const auto& grid = atom.grid;
   const double h = grid.grid_step;
   const double lp1 = static_cast<double>(l) + 1.0;
@@ -71,20 +60,21 @@ void block_inverse(Matrix8& g, int block, int l) {
   for (int i = 1; i <= kBlock; ++i)
     cv[static_cast<std::size_t>(i - 1)] = -lp1 * 1680.0 * h * grid.drdt_over_r(base + i);
   for (int j = 1; j <= kBlock; ++j) {
-    for (int i = 1; i <= kBlock; ++i) at(g, i, j) = weight(i, j);
-    at(g, j, j) = weight(j, j) - cv[static_cast<std::size_t>(j - 1)];
+    for (int i = 1; i <= kBlock; ++i) element(g, i, j) = weight(i, j);
+    element(g, j, j) = weight(j, j) - cv[static_cast<std::size_t>(j - 1)];
   }
-  invert(g);
+  return invert(g, block);
 }
 
 }  // namespace
 
-void OUTSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int match) {
-  outward_collocation(p, q, charge, energy, l);
+Status OUTSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int match) {
+  if (outward_collocation(p, q, charge, energy, l) == Status::error) return Status::error;
   if (match > kOutwardStartPoints + 1) ADAMS(p, q, charge, energy, l, kOutwardStartPoints + 1, match);
+  return Status::ok;
 }
 
-void outward_collocation(Radial& p, Radial& q, const Radial& charge, double energy, int l) {
+Status outward_collocation(Radial& p, Radial& q, const Radial& charge, double energy, int l) {
   const auto& grid = atom.grid;
   const double h = grid.grid_step;
   const double lp1 = static_cast<double>(l) + 1.0;  // l + 1, exact for every int l
@@ -102,7 +92,9 @@ void outward_collocation(Radial& p, Radial& q, const Radial& charge, double ener
   }
   if (cached && !inverses.ready[static_cast<std::size_t>(l)]) {
     for (int block = 1; block <= 3; ++block)
-      block_inverse(inverses.g[static_cast<std::size_t>(l)][static_cast<std::size_t>(block - 1)], block, l);
+      if (block_inverse(inverses.g[static_cast<std::size_t>(l)][static_cast<std::size_t>(block - 1)], block, l) ==
+          Status::error)
+        return Status::error;
     inverses.ready[static_cast<std::size_t>(l)] = true;
   }
 
@@ -125,8 +117,8 @@ void outward_collocation(Radial& p, Radial& q, const Radial& charge, double ener
     // G = (M - diag(cV))^-1, from the equations for v.
     if (cached)
       g = inverses.g[static_cast<std::size_t>(l)][static_cast<std::size_t>(block - 1)];
-    else
-      block_inverse(g, block, l);
+    else if (block_inverse(g, block, l) == Status::error)
+      return Status::error;
 
     // B u = s after eliminating v from the equations for u.
     for (int i = 1; i <= kBlock; ++i) {
@@ -134,23 +126,23 @@ void outward_collocation(Radial& p, Radial& q, const Radial& charge, double ener
       s[ki] = -weight0(i) * u0;
       for (int j = 1; j <= kBlock; ++j) {
         const auto kj = static_cast<std::size_t>(j - 1);
-        at(b, i, j) = weight(i, j) - cp[ki] * at(g, i, j) * cq[kj];
-        s[ki] = s[ki] - weight0(j) * (cp[ki] * at(g, i, j)) * v0;
+        element(b, i, j) = weight(i, j) - cp[ki] * element(g, i, j) * cq[kj];
+        s[ki] = s[ki] - weight0(j) * (cp[ki] * element(g, i, j)) * v0;
       }
     }
-    invert(b);  // H
+    if (invert(b, block) == Status::error) return Status::error;  // H
 
     for (int i = 1; i <= kBlock; ++i) {
       double sum = 0.0;
       for (int j = 1; j <= kBlock; ++j)
-        sum = sum + at(b, i, j) * s[static_cast<std::size_t>(j - 1)];
+        sum = sum + element(b, i, j) * s[static_cast<std::size_t>(j - 1)];
       u[static_cast<std::size_t>(i - 1)] = sum;
     }
     for (int i = 1; i <= kBlock; ++i) {
       double sum = 0.0;
       for (int j = 1; j <= kBlock; ++j) {
         const auto kj = static_cast<std::size_t>(j - 1);
-        sum = sum + at(g, i, j) * (cq[kj] * u[kj] - weight0(j) * v0);
+        sum = sum + element(g, i, j) * (cq[kj] * u[kj] - weight0(j) * v0);
       }
       v[static_cast<std::size_t>(i - 1)] = sum;
     }
@@ -165,6 +157,7 @@ void outward_collocation(Radial& p, Radial& q, const Radial& charge, double ener
     u0 = u[kBlock - 1];
     v0 = v[kBlock - 1];
   }
+  return Status::ok;
 }
 
 }  // namespace hf

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "run/atomic_state.h"
+#include "run/status.h"
 
 namespace hf {
 
@@ -28,17 +29,20 @@ inline constexpr std::array<std::array<int, 9>, 8> kDerivativeWeights840{{
 // With P = r^(l+1) u, Q = r^l [(l+1) u + r v], u(0) = 1, v(0) = -Z(0)/(l+1), three blocks
 // of eight points (2..9, 10..17, 18..25) solve the 16 linear collocation equations
 // du/dt = drdt v, dv/dt = -2(l+1) drdt_over_r v - 2 (E drdt + Z drdt_over_r) u exactly
-// (two 8x8 LU inversions per block); ADAMS then continues outward from point 26.
+// (two 8x8 LU inversions per block, invert_lu); ADAMS then continues outward from point 26.
 //   p, q    out: P and dP/dr at points 1..25 and, when match > 26, 26..match; nothing else.
 //           p(1) = 0; q(1) = 1 for l = 0, else 0.
 //   charge  in: Z(r), read at 1..max(25, match).
 //   energy  in: E.   l  in: orbital angular momentum.
 //   match   in: last point wanted; callers pass at least 27 (at 26 or less only 1..25 are set).
-// Reads atom.grid (radius, drdt, drdt_over_r, grid_step). No checks, no failure.
-void OUTSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int match);
+// Reads atom.grid (radius, drdt, drdt_over_r, grid_step) and atom.report.report_unit.
+// Status::error only when a block's matrix is singular, which the grid's matrices never are:
+// the line "  Error in outsch: singular collocation matrix in block" block(I2) is written and
+// p, q hold no meaning.
+Status OUTSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int match);
 
 // The collocation part of OUTSCH alone: p, q at points 1..25. OUTSCH continues with
 // ADAMS from point 26 to match when match > 26.
-void outward_collocation(Radial& p, Radial& q, const Radial& charge, double energy, int l);
+Status outward_collocation(Radial& p, Radial& q, const Radial& charge, double energy, int l);
 
 }  // namespace hf

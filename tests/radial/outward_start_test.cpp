@@ -40,7 +40,7 @@ class OutwardStart : public RadialTest, public ::testing::WithParamInterface<Cas
 TEST_P(OutwardStart, StartPointsReproduceNodelessState) {
   const NodelessHydrogenic f{GetParam().z, GetParam().l};
   charge.fill(f.z);
-  OUTSCH(p, q, charge, f.energy(), f.l, 25);
+  ASSERT_EQ(OUTSCH(p, q, charge, f.energy(), f.l, 25), Status::ok);
   EXPECT_EQ(p(1), 0.0);
   EXPECT_EQ(q(1), f.l == 0 ? 1.0 : 0.0);
   for (int i = 2; i <= 25; ++i) {
@@ -53,7 +53,7 @@ TEST_P(OutwardStart, StartPointsReproduceNodelessState) {
 TEST_P(OutwardStart, ContinuesToMatchingPoint) {
   const NodelessHydrogenic f{GetParam().z, GetParam().l};
   charge.fill(f.z);
-  OUTSCH(p, q, charge, f.energy(), f.l, 600);
+  ASSERT_EQ(OUTSCH(p, q, charge, f.energy(), f.l, 600), Status::ok);
   for (int i = 26; i <= 600; ++i) {
     ASSERT_LE(f.p_error(p(i), r(i)), 1e-12) << "p at point " << i;
     ASSERT_LE(f.q_error(q(i), r(i)), 1e-12) << "q at point " << i;
@@ -72,7 +72,7 @@ class OutwardStartEdges : public RadialTest {};
 
 TEST_F(OutwardStartEdges, MatchOf26SetsOnlyTheStartPoints) {
   charge.fill(1.0);
-  OUTSCH(p, q, charge, -0.5, 0, 26);
+  ASSERT_EQ(OUTSCH(p, q, charge, -0.5, 0, 26), Status::ok);
   EXPECT_EQ(touched_outside(1, 25), "");
 }
 
@@ -82,7 +82,7 @@ TEST_F(OutwardStartEdges, NeverUsesDrdtOverRAtTheOrigin) {
   const NodelessHydrogenic f{10.0, 1};
   charge.fill(f.z);
   atom.grid.drdt_over_r(1) = kNaN;
-  OUTSCH(p, q, charge, f.energy(), f.l, 25);
+  ASSERT_EQ(OUTSCH(p, q, charge, f.energy(), f.l, 25), Status::ok);
   for (int i = 2; i <= 25; ++i) EXPECT_LE(f.p_error(p(i), r(i)), 1e-12) << i;
 }
 
