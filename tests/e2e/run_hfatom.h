@@ -54,6 +54,7 @@ struct Launch {
   std::string stdin_redirect;              // e.g. "<&-"; default: the input file
   std::string shell_setup;                 // shell commands run first, e.g. "ulimit -f 8;"
   std::string wrapper;                     // a program that runs hfatom, e.g. setpriv ...
+  std::string arguments;                   // shell words after the program, e.g. "--help"
 };
 
 // Runs hfatom in a new empty directory with `input` on standard input. `prepare` may
@@ -73,7 +74,7 @@ inline RunResult run_hfatom(const std::string& input, const std::function<void(c
   if (prepare) prepare(run.dir);
   const std::string in = launch.stdin_redirect.empty() ? "< hfatom-input" : launch.stdin_redirect;
   const std::string command = "cd '" + run.dir.string() + "' && " + launch.shell_setup + " " + launch.wrapper +
-                              " '" + launch.exe + "' " + in + " > " + launch.console + " 2> hfatom-errors";
+                              " '" + launch.exe + "' " + launch.arguments + " " + in + " > " + launch.console + " 2> hfatom-errors";
   const int raw = std::system(command.c_str());
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   run.console = read_file(run.dir / "hfatom-console");
