@@ -7,6 +7,7 @@
 
 __version__ = "1.0.0"
 
+from .batch import Case, SeriesResult, series  # noqa: E402
 from .errors import FormatError, HfatomError, ProgramError  # noqa: E402
 from .export import NoElementError, to_csv, to_json, to_qcschema  # noqa: E402
 from .grid import GRID, Grid  # noqa: E402
@@ -16,7 +17,7 @@ from .runner import RunResult, find_executable, run  # noqa: E402
 from .table import Table, TableShell, read_table  # noqa: E402
 
 __all__ = [
-    "FormatError", "GRID", "Grid", "HfatomError", "NoElementError", "OverlapTable", "ProgramError", "Properties",
-    "Report", "ReportShell", "RunResult", "Table", "TableShell", "__version__", "find_executable", "properties",
-    "read_report", "read_table", "run", "to_csv", "to_json", "to_qcschema",
+    "Case", "FormatError", "GRID", "Grid", "HfatomError", "NoElementError", "OverlapTable", "ProgramError", "Properties",
+    "Report", "ReportShell", "RunResult", "SeriesResult", "Table", "TableShell", "__version__", "find_executable", "properties",
+    "read_report", "read_table", "run", "series", "to_csv", "to_json", "to_qcschema",
 ]

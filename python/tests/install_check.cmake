@@ -20,7 +20,7 @@ endfunction()
 set(site "${PREFIX}/lib/python3/dist-packages")
 check("import hfatom" ${CMAKE_COMMAND} -E env PYTHONPATH=${site} PYTHONDONTWRITEBYTECODE=1
       ${PYTHON} -c "import hfatom; assert hfatom.__file__.startswith('${site}/'), hfatom.__file__; print(hfatom.__file__)")
-foreach(command export validate plot)
+foreach(command export series validate plot)
   check("hfatom-${command} --help" ${CMAKE_COMMAND} -E env PYTHONDONTWRITEBYTECODE=1 ${PREFIX}/bin/hfatom-${command} --help)
 endforeach()
 if(EXISTS "${PREFIX}/bin/hfatom")
