@@ -10,8 +10,10 @@ from __future__ import annotations
 import math
 import os
 import re
+from collections.abc import Callable
 from dataclasses import dataclass, field
 from pathlib import Path
+from typing import TypeVar
 
 import numpy as np
 
@@ -45,6 +47,7 @@ _OVERLAP_HEADER = re.compile(r" {11}((?:    .{4}> )+)(?:    )?")
 _OVERLAP_ROW = re.compile(r"  <(.{4})\|   ((?:.{10})+)")
 _ERROR_EXIT = "  Error exit in HF Program"
 _LABEL = re.compile(r"([ 1-9]\d)([a-z]) ")
+T = TypeVar("T")
 
 # Lines that a log writes on its own: the line just before the error exit is the failing
 # stage's message unless it is one of these.
@@ -172,8 +175,8 @@ class _ReportParser:
                       self.total_energy, self.overlaps, self.hartree_iterations, self.hartree_converged,
                       self.hf_updates, tuple(self.warnings), error)
 
-    def number(self, convert, text: str):  # type: ignore[no-untyped-def]
-        """A field of the line just read."""
+    def number(self, convert: Callable[[str], T], text: str) -> T:
+        """A field of the line just read, converted."""
         return self.cursor.field(convert, text, self.cursor.number - 1)
 
     def label(self, text: str) -> tuple[str, int, int]:
