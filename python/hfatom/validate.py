@@ -83,7 +83,8 @@ def main(argv: list[str] | None = None, source_tree: Path | None = None) -> int:
         examples = source_tree / "examples"
         default_program: Path | None = source_tree / "build" / "release" / "hfatom"
     else:
-        examples = package.parents[3] / "share" / "hfatom" / "examples" if len(package.parents) > 3 else package
+        # <prefix>/lib/python3/dist-packages/hfatom -> <prefix>/share/doc/hfatom/examples
+        examples = package.parents[3] / "share" / "doc" / "hfatom" / "examples" if len(package.parents) > 3 else package
         default_program = None
     try:
         executable = find_executable(args.hfatom or default_program)

@@ -24,7 +24,7 @@ def test_json_holds_the_readers_and_the_properties() -> None:
     assert document["total_energy"] == -128.54709751 and document["succeeded"] and document["error"] is None
     assert [(s["label"], s["energy"], s["table_energy"], s["extent"]) for s in document["shells"]] == \
         [("1s", -32.772443, -32.7724428, 854), ("2s", -1.930391, -1.93039086, 982), ("2p", -0.85041, -0.850409628, 1000)]
-    assert document["overlaps"]["0"]["deviation"] == [[6.4e-12, 3.3e-10], [3.3e-10, 3.8e-14]]
+    assert document["overlaps"]["0"]["deviation"] == [[6.5e-12, 3.3e-10], [3.3e-10, 2.6e-14]]
     assert document["table"]["p"]["2p"] == table.shell("2p").p.tolist() and len(document["table"]["r"]) == 1000
     properties = hfatom.properties(table, report)
     assert document["properties"]["kinetic_energy"] == properties.kinetic_energy

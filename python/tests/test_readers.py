@@ -44,11 +44,11 @@ def test_integer_fields(text: str, value: int | None) -> None:
 # Values as printed in the reference files of tests/data.
 REFERENCE_VALUES = {
     "He": dict(z=2, total=-2.86168000, shells=[("1s", 2, -0.917956)], hartree=43, updates=16,
-               table=[("1s", -9.17955564e-01, 1000)], overlap={0: [[1.2e-13]]}),
+               table=[("1s", -9.17955564e-01, 1000)], overlap={0: [[-3.2e-13]]}),
     "Ne": dict(z=10, total=-128.54709751, shells=[("1s", 2, -32.772443), ("2s", 2, -1.930391), ("2p", 6, -0.850410)],
                hartree=62, updates=84, table=[("1s", -3.27724428e+01, 854), ("2s", -1.93039086, 982),
                                               ("2p", -8.50409628e-01, 1000)],
-               overlap={0: [[6.4e-12, 3.3e-10], [3.3e-10, 3.8e-14]], 1: [[6.0e-14]]}),
+               overlap={0: [[6.5e-12, 3.3e-10], [3.3e-10, 2.6e-14]], 1: [[3.8e-15]]}),
 }
 
 
