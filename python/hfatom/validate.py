@@ -22,7 +22,10 @@ TOLERANCE = 1e-7
 VIRIAL_TOLERANCE = 1e-6
 
 # Numerical Hartree-Fock limits of the closed-shell ground states, in hartree, by
-# (symbol, shells, Z).
+# (symbol, shells, Z). Ne to Xe: the 10-digit numerical Hartree-Fock energies of C. F. Bunge,
+# J. A. Barrientos, A. V. Bunge and J. A. Cogordan, Phys. Rev. A 46, 3691 (1992). He and Be,
+# to 1e-10 hartree: M. Cinal, J. Math. Chem. 58, 1571 (2020), doi:10.1007/s10910-020-01144-z,
+# rounded.
 PUBLISHED = {
     ("He", 1, 2): "-2.8616799956",
     ("Be", 2, 4): "-14.5730231683",
