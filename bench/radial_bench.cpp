@@ -4,8 +4,8 @@
 #include "radial/eigenvalue_search.h"
 #include "radial/outward_start.h"
 #include "report/text_units.h"
-#include "run/atomic_state.h"
 #include "run/radial_grid.h"
+#include "state/atomic_state.h"
 
 namespace {
 

@@ -7,14 +7,14 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/program.h"
 #include "report/text_units.h"
 #include "results/orbital_table.h"
 #include "run/atom_input.h"
-#include "run/atomic_state.h"
-#include "run/program.h"
 #include "scf/exchange_update.h"
 #include "scf/hartree_fock_driver.h"
 #include "scf/hartree_iteration.h"
+#include "state/atomic_state.h"
 
 namespace {
 

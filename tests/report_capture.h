@@ -6,7 +6,7 @@
 #include <string>
 
 #include "report/text_units.h"
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "radial/integer_power.h"
-#include "run/one_based.h"
+#include "state/one_based.h"
 
 namespace hf {
 

@@ -1,8 +1,8 @@
 // Multipole potentials of radial charge distributions.
 #pragma once
 
-#include "run/atomic_state.h"
-#include "run/status.h"
+#include "state/atomic_state.h"
+#include "state/status.h"
 
 namespace hf {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstddef>
 
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 

@@ -12,7 +12,7 @@
 #include "report/line_layout.h"
 #include "report/text_units.h"
 #include "results/orbital_table.h"
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 

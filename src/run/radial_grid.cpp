@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "report/line_layout.h"
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "report/line_layout.h"
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "run/status.h"
+#include "state/status.h"
 
 namespace hf {
 

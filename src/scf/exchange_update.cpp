@@ -9,8 +9,8 @@
 #include "potentials/multipole_potential.h"
 #include "radial/quadrature.h"
 #include "report/line_layout.h"
-#include "run/atomic_state.h"
 #include "scf/hartree_iteration.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 

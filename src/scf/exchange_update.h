@@ -2,7 +2,7 @@
 // energy estimate and the normalised driven solution.
 #pragma once
 
-#include "run/status.h"
+#include "state/status.h"
 
 namespace hf {
 

@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "report/line_layout.h"
-#include "run/atomic_state.h"
 #include "scf/exchange_update.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 

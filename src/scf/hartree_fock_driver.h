@@ -1,7 +1,7 @@
 // The core Hartree-Fock iteration: least-settled shell first, then a confirming final sweep.
 #pragma once
 
-#include "run/status.h"
+#include "state/status.h"
 
 namespace hf {
 

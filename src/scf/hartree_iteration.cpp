@@ -7,7 +7,7 @@
 #include "radial/eigenvalue_search.h"
 #include "radial/quadrature.h"
 #include "report/line_layout.h"
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 

@@ -1,7 +1,7 @@
 // Self-consistent Hartree iteration of the core shells in a local central potential.
 #pragma once
 
-#include "run/status.h"
+#include "state/status.h"
 
 namespace hf {
 

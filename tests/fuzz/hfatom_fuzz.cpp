@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "app/program.h"
 #include "report/text_units.h"
-#include "run/atomic_state.h"
-#include "run/program.h"
+#include "state/atomic_state.h"
 
 namespace {
 

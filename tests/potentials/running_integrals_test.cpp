@@ -8,7 +8,7 @@
 #include <string>
 #include <tuple>
 
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "report/text_units.h"
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 namespace {

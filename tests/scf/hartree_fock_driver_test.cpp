@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "report_capture.h"
-#include "run/atomic_state.h"
 #include "scf/exchange_update.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 

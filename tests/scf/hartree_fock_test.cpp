@@ -17,11 +17,11 @@
 #include "report/text_units.h"
 #include "report_capture.h"
 #include "run/atom_input.h"
-#include "run/atomic_state.h"
 #include "run/radial_grid.h"
 #include "scf/exchange_update.h"
 #include "scf/hartree_fock_driver.h"
 #include "scf/hartree_iteration.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "run/one_based.h"
+#include "state/one_based.h"
 
 namespace hf {
 

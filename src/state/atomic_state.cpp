@@ -1,4 +1,4 @@
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 

@@ -1,4 +1,4 @@
-#include "run/program.h"
+#include "app/program.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,10 +7,10 @@
 #include "report/text_units.h"
 #include "results/results_report.h"
 #include "run/atom_input.h"
-#include "run/atomic_state.h"
-#include "run/status.h"
 #include "scf/hartree_fock_driver.h"
 #include "scf/hartree_iteration.h"
+#include "state/atomic_state.h"
+#include "state/status.h"
 
 namespace {
 
