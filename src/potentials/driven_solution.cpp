@@ -3,10 +3,8 @@
 #include <cmath>
 
 #include "potentials/running_integrals.h"
-#include "radial/adams_moulton.h"
-#include "radial/inward_start.h"
-#include "radial/outward_start.h"
 #include "radial/quadrature.h"
+#include "radial/shooting_step.h"
 #include "report/line_layout.h"
 
 namespace hf {
@@ -72,22 +70,10 @@ Status SOLVE(Radial& p, Radial& q, const Radial& charge, const Radial& driving_t
   const int m = atom.shells.shell_extent(shell_index);
   const Radial& s = driving_term;
 
-  // The outward solution (OUTSCH to m) and the inward one (INSCH from m down to 2),
-  // integrated side by side.
-  if (outward_collocation(p_out, q_out, charge, energy, l) == Status::error) return Status::error;
-  if (inward_series(p_in, q_in, charge, energy, l, m) == Status::error) return Status::error;
-  const int outward_start = kOutwardStartPoints + 1;
-  const int inward_start = m - kSeriesPoints;
-  if (m > outward_start && inward_start >= 2) {
-    AdamsRun outward(p_out, q_out, charge, energy, l, outward_start, m);
-    AdamsRun inward(p_in, q_in, charge, energy, l, inward_start, 2);
-    step_together(outward, 0, inward);
-    while (outward.remaining() > 0) outward.step();
-    while (inward.remaining() > 0) inward.step();
-  } else {
-    if (m > outward_start) ADAMS(p_out, q_out, charge, energy, l, outward_start, m);
-    if (inward_start >= 2) ADAMS(p_in, q_in, charge, energy, l, inward_start, 2);
-  }
+  // The outward solution (OUTSCH to m) and the inward one (INSCH from m down to 2).
+  PointValues inward_end;
+  if (shooting_step(p_out, q_out, p_in, q_in, charge, energy, l, m, m, 2, inward_end) == Status::error)
+    return Status::error;
   p_in(1) = 0.0;
   q_in(1) = 0.0;
 

@@ -4,10 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "radial/adams_moulton.h"
-#include "radial/inward_start.h"
 #include "radial/outward_start.h"
 #include "radial/quadrature.h"
+#include "radial/shooting_step.h"
 #include "report/line_layout.h"
 
 namespace hf {
@@ -66,29 +65,9 @@ Status MASTER(Radial& p, Radial& q, const Radial& charge, double& energy, int n,
       return fail("  Error in master: matching point too close to the origin");
 
     // The inward solution (INSCH) from m down to mc and the outward one (OUTSCH) up to mc,
-    // integrated side by side; the inward values at mc are kept before the outward run
-    // writes its own there.
-    if (inward_series(p, q, charge, energy, l, m) == Status::error) return Status::error;
-    if (outward_collocation(p, q, charge, energy, l) == Status::error) return Status::error;
-    const int inward_start = m - kSeriesPoints;
-    const int outward_start = kOutwardStartPoints + 1;
-    AdamsRun outward(p, q, charge, energy, l, outward_start, mc);
-    if (inward_start >= mc) {
-      AdamsRun inward(p, q, charge, energy, l, inward_start, mc);
-      step_together(outward, 1, inward);
-      while (inward.remaining() > 0) inward.step();
-    }
-    const double p_in = p(mc);
-    double q_in = q(mc);
-    while (outward.remaining() > 0) outward.step();
-
-    // Scale the inward part to the outward value at mc; mc keeps the outward values.
-    const double s = p(mc) / p_in;
-    q_in = s * q_in;
-    for (int i = mc + 1; i <= m; ++i) {
-      p(i) = s * p(i);
-      q(i) = s * q(i);
-    }
+    // joined at mc; q_in is the inward dP/dr there.
+    double q_in = 0.0;
+    if (shoot_and_join(p, q, charge, energy, l, mc, m, q_in) == Status::error) return Status::error;
 
     // Sign changes of p over 2..m; zero counts as positive.
     bool negative = p(2) < 0.0;
