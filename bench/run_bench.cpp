@@ -60,7 +60,7 @@ void to_hartree_fock(benchmark::State& state, const Atom& atom) {
     double damping = 0.0;
     double g_factor = 0.0;
     const bool ok = hf::DATAIN(damping, g_factor) == hf::Status::ok && hf::HARTNR(damping) == hf::Status::ok &&
-                    hf::PICKUP() == hf::Status::ok;
+                    hf::PICKUP(hf::EXCHAN) == hf::Status::ok;
     hf::report::close_all_units();
     fail_on(!ok, state, "a stage failed");
   }
@@ -82,7 +82,7 @@ void converge_once(benchmark::State& state, const Atom& atom) {
   double damping = 0.0;
   double g_factor = 0.0;
   fail_on(hf::DATAIN(damping, g_factor) != hf::Status::ok || hf::HARTNR(damping) != hf::Status::ok ||
-              hf::PICKUP() != hf::Status::ok,
+              hf::PICKUP(hf::EXCHAN) != hf::Status::ok,
           state, "the run failed");
 }
 
@@ -91,7 +91,7 @@ void exchange_update(benchmark::State& state) {
   converge_once(state, kXe);
   const int shell = kXe.shells;
   const double tolerance = 1e-12;
-  const int final_sweep = 1;
+  const bool final_sweep = true;
   for (auto _ : state) fail_on(hf::EXCHAN(shell, tolerance, final_sweep) != hf::Status::ok, state, "EXCHAN failed");
   hf::report::close_all_units();
 }

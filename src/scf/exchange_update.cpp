@@ -20,21 +20,20 @@ constexpr int kOrder = 7;
 constexpr double kDirectScale = 2.0;
 constexpr double kHalf = 0.5;  // damping weight and energy-estimate factor
 constexpr double kEnergyTolerance = 1e-12;
+constexpr int kMaxNormIterations = 30;  // SOLVE calls of one norm loop
 
 // Kept from one call to the next for the whole run.
 struct ExchangeState {
-  int direct_potential_ready = 0;
+  bool direct_potential_ready = false;
   Radial direct_potential;
-  OneBased<int, kMaxShells> driving_term_stored{};
+  OneBased<bool, kMaxShells> driving_term_stored{};
   ShellRadials stored_driving_term;
-  int max_norm_iterations = 30;
 };
 ExchangeState state;
 
 void reset() {
-  state.direct_potential_ready = 0;
-  for (int j = 1; j <= kMaxShells; ++j) state.driving_term_stored(j) = 0;
-  state.max_norm_iterations = 30;
+  state.direct_potential_ready = false;
+  state.driving_term_stored.fill(false);
 }
 const RunStateReset reset_hook(&reset);
 
@@ -50,7 +49,7 @@ Radial integrand;
 // their density.
 Status start_hartree_fock() {
   auto& shells = atom.shells;
-  state.direct_potential_ready = 1;
+  state.direct_potential_ready = true;
   int largest_extent = 0;
   for (int k = 1; k <= kGridPoints; ++k) density(k) = 0.0;
   for (int j = 1; j <= shells.core_count; ++j) {
@@ -72,7 +71,7 @@ Status start_hartree_fock() {
 
 }  // namespace
 
-Status EXCHAN(const int& shell_index, const double& norm_tolerance, const int& final_sweep) {
+Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep) {
   auto& shells = atom.shells;
   const auto& grid = atom.grid;
   const int i = shell_index;
@@ -80,7 +79,7 @@ Status EXCHAN(const int& shell_index, const double& norm_tolerance, const int& f
   const int m = shells.shell_extent(i);
   const int unit = atom.report.report_unit;
 
-  if (state.direct_potential_ready == 0 && start_hartree_fock() == Status::error) return Status::error;
+  if (!state.direct_potential_ready && start_hartree_fock() == Status::error) return Status::error;
   const Radial& pi = atom.hf.orbital_p.column(i);
   Radial& direct = state.direct_potential;
 
@@ -112,10 +111,10 @@ Status EXCHAN(const int& shell_index, const double& norm_tolerance, const int& f
 
   // Damping against the driving term of the previous update.
   Radial& stored = state.stored_driving_term.column(i);
-  if (state.driving_term_stored(i) == 0) {
-    state.driving_term_stored(i) = 1;
+  if (!state.driving_term_stored(i)) {
+    state.driving_term_stored(i) = true;
     for (int k = 1; k <= m; ++k) stored(k) = driving(k);
-  } else if (final_sweep == 0) {
+  } else if (!final_sweep) {
     for (int k = 1; k <= m; ++k) {
       stored(k) = kHalf * (driving(k) + stored(k));
       driving(k) = stored(k);
@@ -132,7 +131,7 @@ Status EXCHAN(const int& shell_index, const double& norm_tolerance, const int& f
 
   // Norm loop: SOLVE moves the energy towards norm 1 until it stops moving.
   bool settled = false;
-  for (int it = 1; it <= state.max_norm_iterations && !settled; ++it) {
+  for (int it = 1; it <= kMaxNormIterations && !settled; ++it) {
     const double previous = energy;
     if (SOLVE(new_p, new_q, grid.effective_charge, driving, energy, i, norm_tolerance) == Status::error)
       return Status::error;
@@ -144,7 +143,7 @@ Status EXCHAN(const int& shell_index, const double& norm_tolerance, const int& f
   }
 
   // Direct potential: add the potential of this shell's density change.
-  if (final_sweep == 0) {
+  if (!final_sweep) {
     for (int k = 1; k <= m; ++k) density(k) = new_p(k) * new_p(k) - pi(k) * pi(k);
     if (YFUN(density, potential, 0, m) == Status::error) return Status::error;
     const double occupancy = shells.shell_occupancy(i);
