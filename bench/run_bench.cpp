@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/program.h"
+#include "app/run_state.h"
 #include "report/text_units.h"
 #include "results/orbital_table.h"
 #include "run/atom_input.h"
@@ -42,8 +43,7 @@ void enter_scratch_directory() {
 
 // A fresh run with the console in memory; the report goes to its file.
 void start_run(const Atom& atom) {
-  hf::reset_run_state();
-  hf::report::reset_units();
+  hf::start_fresh_run();
   hf::report::capture_unit(hf::report::kConsoleOut);
   hf::report::set_console_input(atom.input);
 }

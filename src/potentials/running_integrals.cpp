@@ -20,7 +20,8 @@ constexpr std::array<std::array<int, 10>, 5> kStartWeights{{
 // k-th point on either side.
 constexpr std::array<int, 5> kInteriorWeights{4134338, -641776, 162680, -28939, 2497};
 
-// Weights scaled to the step of the previous call (0 before the first call).
+// Weights scaled to the step of the previous call (0 before the first call): keyed on the
+// step, the one thing they depend on.
 struct ScaledWeights {
   double step = 0.0;
   std::array<std::array<double, 10>, 5> start{};
@@ -30,9 +31,6 @@ ScaledWeights scaled;
 // Interior increments of y and z.
 Radial y_increment;
 Radial z_increment;
-
-void reset() { scaled = ScaledWeights{}; }
-const RunStateReset reset_hook(&reset);
 
 // increment[i-1] = sum over k = 1..5 of a(k) * (values(i+k-1) + values(i-k)), summed from 0
 // in the order k = 1..5, for i = first..last (arrays 0-based: values[i-1] is point i).

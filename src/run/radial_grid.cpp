@@ -23,6 +23,7 @@ void set_up_grid() {
     g.drdt_over_r(i) = g.drdt(i) / g.radius(i);
     g.effective_charge(i) = z;
   }
+  g.id = new_grid_id();
 }
 
 void build_grid() {

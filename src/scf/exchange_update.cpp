@@ -22,7 +22,7 @@ constexpr double kHalf = 0.5;  // damping weight and energy-estimate factor
 constexpr double kEnergyTolerance = 1e-12;
 constexpr int kMaxNormIterations = 30;  // SOLVE calls of one norm loop
 
-// Kept from one call to the next for the whole run.
+// Kept from one call to the next for the whole run: the run state of the exchange update.
 struct ExchangeState {
   bool direct_potential_ready = false;
   Radial direct_potential;
@@ -30,12 +30,6 @@ struct ExchangeState {
   ShellRadials stored_driving_term;
 };
 ExchangeState state;
-
-void reset() {
-  state.direct_potential_ready = false;
-  state.driving_term_stored.fill(false);
-}
-const RunStateReset reset_hook(&reset);
 
 // Work arrays: nothing in them outlives a call.
 Radial driving;
@@ -70,6 +64,11 @@ Status start_hartree_fock() {
 }
 
 }  // namespace
+
+void reset_exchange_update() {
+  static const ExchangeState fresh;  // about 250 kB: kept off the stack
+  state = fresh;
+}
 
 Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep) {
   auto& shells = atom.shells;

@@ -27,4 +27,8 @@ namespace hf {
 // values.
 Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep);
 
+// Returns the exchange update's run state to its process-start value: the next EXCHAN call
+// is the first of a run. Part of start_fresh_run.
+void reset_exchange_update();
+
 }  // namespace hf

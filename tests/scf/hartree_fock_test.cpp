@@ -27,14 +27,6 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// The atomic state as it is, with every routine's private state back at its start: the
-// next EXCHAN call is the first of a run again.
-void restart_routines() {
-  const auto saved = std::make_unique<AtomicState>(atom);
-  reset_run_state();
-  atom = *saved;
-}
-
 double norm_of(const Radial& p, int m) {
   Radial w;
   for (int k = 1; k <= m; ++k) w(k) = p(k) * p(k) * atom.grid.drdt(k);
@@ -107,7 +99,7 @@ TEST_F(NeonCore, ValuesBeyondTheExtentsNeverEnterAnUpdate) {
                                 {1, 1e-5, false}, {2, 1e-12, true}, {3, 1e-12, true}};
   const auto after_hartree = std::make_unique<AtomicState>(atom);
   auto run = [&](bool poisoned) {
-    reset_run_state();
+    reset_exchange_update();
     atom = *after_hartree;
     if (poisoned) {
       for (int j = 1; j <= 3; ++j)
@@ -305,7 +297,7 @@ TEST_P(EmptyShellUpdate, GivesTheBareNucleusEnergyFromAnyNearbyGuess) {
   const double kappa = GetParam().kappa;
   const int m = atom.shells.shell_extent(1);
   for (const double offset : {0.0, 0.5 * kappa, -0.5 * kappa}) {
-    restart_routines();
+    reset_exchange_update();  // the next update is the first of a run
     atom.energies.shell_energy_guess(1) = reference_energy + offset;
     ASSERT_EQ(EXCHAN(1, 1e-12, false), Status::ok) << report_text();
     EXPECT_NEAR(atom.energies.shell_energy(1), exact(), 1e-12 * std::fabs(exact())) << "offset " << offset;
@@ -325,7 +317,7 @@ TEST_P(EmptyShellUpdate, GivesTheBareNucleusEnergyFromAnyNearbyGuess) {
 TEST_P(EmptyShellUpdate, NormLoopGivesUpAfterThirtySolveCalls) {
   const double kappa = GetParam().kappa;
   for (const auto& [distance, settles] : {std::pair{2.5e-7, true}, std::pair{1e-8, false}}) {
-    restart_routines();
+    reset_exchange_update();  // the next update is the first of a run
     report::capture_unit(report::kReportUnit);
     atom.energies.shell_energy(1) = 123.0;
     atom.energies.shell_energy_guess(1) = reference_energy - 2.0 * kappa * (1.0 - distance);
