@@ -4,6 +4,7 @@
 #include "potentials/running_integrals.h"
 #include "radial/integer_power.h"
 #include "report/line_layout.h"
+#include "state/error_line.h"
 
 namespace hf {
 
@@ -46,10 +47,7 @@ Status YFUN(const Radial& f, Radial& y, int k, int m) {
   const auto& grid = atom.grid;
   outward_terms(1) = 0.0;
   inward_terms(1) = 0.0;
-  if (k < 0) {
-    report::write_free(atom.report.report_unit, " Error in yint: l < 0 ");
-    return Status::error;
-  }
+  if (k < 0) return error_line("  Error in yint: l < 0 ");
   if (k > kLargestQuietOrder) {
     report::Line()
         .text("  Warning in yint:  the value of l =")

@@ -2,12 +2,11 @@
 
 #include <cmath>
 #include <cstdint>
-#include <string_view>
 
 #include "radial/outward_start.h"
 #include "radial/quadrature.h"
 #include "radial/shooting_step.h"
-#include "report/line_layout.h"
+#include "state/error_line.h"
 
 namespace hf {
 
@@ -21,11 +20,6 @@ constexpr double kShallower = 0.9;         // too few nodes and no upper bound y
 // The outward start fixes points 1..25 and the integrator needs a matching point beyond
 // 26; the inward start needs nine points (guaranteed, as m >= mc).
 constexpr int kSmallestMatch = kOutwardStartPoints + 2;
-
-Status fail(std::string_view message) {
-  report::Line().text(message).write(atom.report.report_unit);
-  return Status::error;
-}
 
 }  // namespace
 
@@ -47,22 +41,22 @@ Status MASTER(Radial& p, Radial& q, const Radial& charge, double& energy, int n,
       iterations = kMaxTrials;
       return Status::error;
     }
-    if (!std::isfinite(energy)) return fail("  Error in master: trial energy is not finite");
+    if (!std::isfinite(energy)) return error_line("  Error in master: trial energy is not finite");
 
     // Practical infinity. Point 1 (r = 0) always qualifies unless E or Z(1) is not finite.
     int m = kGridPoints;
     while (m >= 1 && !((energy * r(m) + charge(m)) * r(m) + kInfinityMargin >= 0.0)) --m;
     if (m >= 1) extent = m;
     if (m < kSmallestMatch)
-      return fail("  Error in master: practical infinity too close to the origin");
+      return error_line("  Error in master: practical infinity too close to the origin");
 
     // Matching point: the outermost classically allowed point. None exists when the
     // potential is repulsive at the origin (Z(1) < 0).
     int mc = m;
     while (mc >= 1 && !(energy * r(mc) + charge(mc) >= 0.0)) --mc;
-    if (mc < 1) return fail("  Error in master: no classically allowed point for the trial energy");
+    if (mc < 1) return error_line("  Error in master: no classically allowed point for the trial energy");
     if (mc < kSmallestMatch)
-      return fail("  Error in master: matching point too close to the origin");
+      return error_line("  Error in master: matching point too close to the origin");
 
     // The inward solution (INSCH) from m down to mc and the outward one (OUTSCH) up to mc,
     // joined at mc; q_in is the inward dP/dr there.
@@ -96,7 +90,7 @@ Status MASTER(Radial& p, Radial& q, const Radial& charge, double& energy, int n,
     for (int i = 1; i <= m; ++i) integrand(i) = p(i) * p(i) * grid.drdt(i);
     const double norm = RINT(integrand, 1, m, 7, grid.grid_step);
     if (!(norm > 0.0 && std::isfinite(norm))) {
-      return fail("  Error in master: norm of the trial solution is zero or not finite");
+      return error_line("  Error in master: norm of the trial solution is zero or not finite");
     }
     // First-order correction from the jump of dP/dr at the matching point.
     const double delta = (q(mc) - q_in) * p(mc) / (norm * 2.0);

@@ -8,6 +8,7 @@
 #include "radial/integer_power.h"
 #include "radial/lu_inverse.h"
 #include "report/line_layout.h"
+#include "state/error_line.h"
 
 namespace hf {
 
@@ -27,11 +28,7 @@ constexpr double weight0(int i) { return weight(i, 0); }
 // Replaces a block's matrix by its inverse; a singular one is reported and ends the start.
 Status invert(Matrix8& a, int block) {
   if (invert_lu(a)) return Status::ok;
-  report::Line()
-      .text("  Error in outsch: singular collocation matrix in block")
-      .integer(block, 2)
-      .write(atom.report.report_unit);
-  return Status::error;
+  return error_line(report::Line().text("  Error in outsch: singular collocation matrix in block").integer(block, 2));
 }
 
 // G = (M - diag(cV))^-1 of each block depends only on l and the grid (grid_step and

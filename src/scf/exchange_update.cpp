@@ -8,9 +8,9 @@
 #include "potentials/driven_solution.h"
 #include "potentials/multipole_potential.h"
 #include "radial/quadrature.h"
-#include "report/line_layout.h"
 #include "scf/hartree_iteration.h"
 #include "state/atomic_state.h"
+#include "state/error_line.h"
 
 namespace hf {
 
@@ -76,7 +76,6 @@ Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep) {
   const int i = shell_index;
   const int l = shells.shell_l(i);
   const int m = shells.shell_extent(i);
-  const int unit = atom.report.report_unit;
 
   if (!state.direct_potential_ready && start_hartree_fock() == Status::error) return Status::error;
   const Radial& pi = atom.hf.orbital_p.column(i);
@@ -136,10 +135,7 @@ Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep) {
       return Status::error;
     settled = std::abs((energy - previous) / energy) < kEnergyTolerance;
   }
-  if (!settled) {
-    report::write_free(unit, " Error in fock:  norm loop fails to converge");
-    return Status::error;
-  }
+  if (!settled) return error_line("  Error in fock:  norm loop fails to converge");
 
   // Direct potential: add the potential of this shell's density change.
   if (!final_sweep) {

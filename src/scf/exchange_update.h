@@ -22,9 +22,8 @@ namespace hf {
 //   final_sweep     in: false for an ordinary update; true: no damping, no update of D.
 // Reads and writes the exchange update's own run state (D, the stored driving terms and
 // whether each exists); writes atom.energies.shell_energy(i) and atom.hf. Fails when YFUN or
-// SOLVE fails (their messages), or with " Error in fock:  norm loop fails to converge"
-// (free-form) after 30 SOLVE calls; the shell's energy and orbital then keep their previous
-// values.
+// SOLVE fails (their messages), or with "  Error in fock:  norm loop fails to converge" after
+// 30 SOLVE calls; the shell's energy and orbital then keep their previous values.
 Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep);
 
 // Returns the exchange update's run state to its process-start value: the next EXCHAN call

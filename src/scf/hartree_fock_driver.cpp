@@ -6,6 +6,7 @@
 
 #include "report/line_layout.h"
 #include "state/atomic_state.h"
+#include "state/error_line.h"
 
 namespace hf {
 
@@ -113,10 +114,7 @@ Status PICKUP(ShellUpdate update_shell) {
       if (update(s, energy_change(s)) == Status::error) return Status::error;
       write_measured(s, worst_measure, "iterate ", pass);
     }
-    if (!settled) {
-      report::write_free(unit, " Error in pickup: too many iterations");
-      return Status::error;
-    }
+    if (!settled) return error_line("  Error in pickup: too many iterations");
 
     // Final sweep: every shell once, at the tightest tolerance, undamped.
     norm_tolerance = kFinalTolerance;
