@@ -20,11 +20,12 @@ Radial p_out;
 Radial q_out;
 Radial p_in;
 Radial q_in;
-Radial outward_terms;
-Radial inward_terms;
+Radial outward_terms;     // P_o s dr/dt
+Radial inward_terms;      // P_i s dr/dt
 Radial outward_integral;  // Y
 Radial inward_integral;   // X
 Radial driven;            // D
+Radial integrand;         // of the norm, of the overlap of P and D
 
 // The driven solution for the driving term s: (P_o X + P_i Y) / w, with Y the running
 // integral of P_o s from the origin and X that of P_i s from r(m).
@@ -84,15 +85,15 @@ Status SOLVE(Radial& p, Radial& q, const Radial& charge, const Radial& driving_t
     p(i) = value;
     q(i) = (q_out(i) * inward_integral(i) + q_in(i) * outward_integral(i)) / w;
   });
-  for (int i = 1; i <= m; ++i) outward_terms(i) = (p(i) * p(i)) * grid.drdt(i);
-  const double norm = RINT(outward_terms, 1, m, kOrder, grid.grid_step);
+  for (int i = 1; i <= m; ++i) integrand(i) = (p(i) * p(i)) * grid.drdt(i);
+  const double norm = RINT(integrand, 1, m, kOrder, grid.grid_step);
   if (std::abs(norm - 1.0) < norm_tolerance) return Status::ok;
 
   // Newton step: the driven solution for the stored orbital is -(1/2) dP/dE.
   const Radial& stored = atom.hf.orbital_p.column(shell_index);
   green_solution(stored, m, w, [&](int i, double value) { driven(i) = value; });
-  for (int i = 1; i <= m; ++i) outward_terms(i) = (p(i) * driven(i)) * grid.drdt(i);
-  const double overlap = RINT(outward_terms, 1, m, kOrder, grid.grid_step);
+  for (int i = 1; i <= m; ++i) integrand(i) = (p(i) * driven(i)) * grid.drdt(i);
+  const double overlap = RINT(integrand, 1, m, kOrder, grid.grid_step);
   const double step = (0.25 * (norm - 1.0)) / overlap;
   energy = step + energy;
   return Status::ok;

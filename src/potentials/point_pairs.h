@@ -1,4 +1,5 @@
-// Element-wise loops over grid points, two points at a time.
+// Element-wise loops over grid points, two points at a time (the multipole potentials and the
+// running integrals).
 #pragma once
 
 #include <cstring>

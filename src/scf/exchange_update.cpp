@@ -32,9 +32,11 @@ struct ExchangeState {
 ExchangeState state;
 
 // Work arrays: nothing in them outlives a call.
-Radial driving;
-Radial density;
-Radial potential;
+Radial driving;         // the driving term S
+Radial core_density;    // sum of N_j P_j^2 over the Hartree orbitals
+Radial pair_density;    // P_j P_i
+Radial density_change;  // P_new^2 - P_i^2
+Radial potential;       // a multipole potential
 Radial new_p;
 Radial new_q;
 Radial integrand;
@@ -45,14 +47,14 @@ Status start_hartree_fock() {
   auto& shells = atom.shells;
   state.direct_potential_ready = true;
   int largest_extent = 0;
-  for (int k = 1; k <= kGridPoints; ++k) density(k) = 0.0;
+  for (int k = 1; k <= kGridPoints; ++k) core_density(k) = 0.0;
   for (int j = 1; j <= shells.core_count; ++j) {
     const int mj = shells.shell_extent(j);
     largest_extent = std::max(largest_extent, mj);
     const double occupancy = shells.shell_occupancy(j);
     const Radial& hp = atom.hartree.hartree_p.column(j);
     const Radial& hq = atom.hartree.hartree_q.column(j);
-    for (int k = 1; k <= mj; ++k) density(k) = density(k) + (occupancy * hp(k)) * hp(k);
+    for (int k = 1; k <= mj; ++k) core_density(k) = core_density(k) + (occupancy * hp(k)) * hp(k);
     Radial& p = atom.hf.orbital_p.column(j);
     Radial& q = atom.hf.orbital_q.column(j);
     for (int k = 1; k <= kGridPoints; ++k) {
@@ -60,7 +62,7 @@ Status start_hartree_fock() {
       q(k) = hq(k);
     }
   }
-  return YFUN(density, state.direct_potential, 0, largest_extent);
+  return YFUN(core_density, state.direct_potential, 0, largest_extent);
 }
 
 }  // namespace
@@ -97,10 +99,10 @@ Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep) {
     const int common = std::min(m, mj);
     const Radial& pj = atom.hf.orbital_p.column(j);
     const double occupancy = shells.shell_occupancy(j);
-    for (int k = 1; k <= common; ++k) density(k) = pj(k) * pi(k);
+    for (int k = 1; k <= common; ++k) pair_density(k) = pj(k) * pi(k);
     for (int order = std::abs(l - lj); order <= l + lj; ++order) {
       if ((l + lj + order) % 2 != 0) continue;
-      if (YFUN(density, potential, order, common) == Status::error) return Status::error;
+      if (YFUN(pair_density, potential, order, common) == Status::error) return Status::error;
       const double c = CLAM(l, lj, order);
       const double weight = c * c * occupancy;
       for (int k = 1; k <= mj; ++k) driving(k) = driving(k) - weight * potential(k) * pj(k);
@@ -139,8 +141,8 @@ Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep) {
 
   // Direct potential: add the potential of this shell's density change.
   if (!final_sweep) {
-    for (int k = 1; k <= m; ++k) density(k) = new_p(k) * new_p(k) - pi(k) * pi(k);
-    if (YFUN(density, potential, 0, m) == Status::error) return Status::error;
+    for (int k = 1; k <= m; ++k) density_change(k) = new_p(k) * new_p(k) - pi(k) * pi(k);
+    if (YFUN(density_change, potential, 0, m) == Status::error) return Status::error;
     const double occupancy = shells.shell_occupancy(i);
     for (int k = 1; k <= kGridPoints; ++k) direct(k) = occupancy * potential(k) + direct(k);
   }
