@@ -1,4 +1,7 @@
-// The exchange update of a shell (EXCHAN).
+// The exchange update of a shell (EXCHAN): its first call, the driving term it solves for, the
+// norm loop and its refusals.
+#include "scf/exchange_update.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,15 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "hartree_stage.h"
 #include "potentials/driven_solution.h"
 #include "potentials/multipole_potential.h"
 #include "radial/eigenvalue_search.h"
 #include "radial/quadrature.h"
 #include "report/text_units.h"
 #include "report_capture.h"
-#include "run/atom_input.h"
 #include "run/radial_grid.h"
-#include "scf/exchange_update.h"
 #include "scf/hartree_iteration.h"
 #include "state/atomic_state.h"
 
@@ -33,32 +35,16 @@ double norm_of(const Radial& p, int m) {
   return RINT(w, 1, m, 7, atom.grid.grid_step);
 }
 
-// A real core after the Hartree stage: the console dialogue of the input stage, then HARTNR.
-class HartreeCore : public ReportCapture {
+// A real neon core after the Hartree stage: the console dialogue of the input stage, then HARTNR.
+class NeonCore : public ReportCapture {
  protected:
   void SetUp() override {
     ReportCapture::SetUp();
-    report::capture_unit(report::kConsoleOut);
-  }
-
-  void start(const std::string& input) {
-    report::set_console_input(input);
-    double damping = 0.0;
-    double g_factor = 0.0;
-    ASSERT_EQ(DATAIN(damping, g_factor), Status::ok);
-    ASSERT_EQ(HARTNR(damping), Status::ok);
+    run_input_and_hartree_stages("Ne\n3\n10\n");
     report::capture_unit(report::kReportUnit);  // only what follows the Hartree stage
   }
 
   static int extent(int j) { return atom.shells.shell_extent(j); }
-};
-
-class NeonCore : public HartreeCore {
- protected:
-  void SetUp() override {
-    HartreeCore::SetUp();
-    start("Ne\n3\n10\n");
-  }
 };
 
 // ---------------------------------------------------------------- first call and extents
