@@ -1,11 +1,12 @@
 // Cost of the eigenvalue search and of the outward start on the program's grid.
 #include <benchmark/benchmark.h>
 
+#include "app/run_state.h"
 #include "radial/eigenvalue_search.h"
 #include "radial/outward_start.h"
 #include "report/text_units.h"
-#include "run/atomic_state.h"
 #include "run/radial_grid.h"
+#include "state/atomic_state.h"
 
 namespace {
 
@@ -18,8 +19,7 @@ struct Problem {
 // A fresh state with the grid, the report captured, and a bare charge Z everywhere.
 Problem& set_up(double z) {
   static Problem problem;
-  hf::reset_run_state();
-  hf::report::reset_units();
+  hf::start_fresh_run();
   hf::report::capture_unit(hf::report::kReportUnit);
   hf::atom.report.report_unit = hf::report::kReportUnit;
   hf::set_up_grid();

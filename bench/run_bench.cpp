@@ -7,14 +7,15 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/program.h"
+#include "app/run_state.h"
 #include "report/text_units.h"
 #include "results/orbital_table.h"
 #include "run/atom_input.h"
-#include "run/atomic_state.h"
-#include "run/program.h"
 #include "scf/exchange_update.h"
 #include "scf/hartree_fock_driver.h"
 #include "scf/hartree_iteration.h"
+#include "state/atomic_state.h"
 
 namespace {
 
@@ -42,8 +43,7 @@ void enter_scratch_directory() {
 
 // A fresh run with the console in memory; the report goes to its file.
 void start_run(const Atom& atom) {
-  hf::reset_run_state();
-  hf::report::reset_units();
+  hf::start_fresh_run();
   hf::report::capture_unit(hf::report::kConsoleOut);
   hf::report::set_console_input(atom.input);
 }
@@ -60,7 +60,7 @@ void to_hartree_fock(benchmark::State& state, const Atom& atom) {
     double damping = 0.0;
     double g_factor = 0.0;
     const bool ok = hf::DATAIN(damping, g_factor) == hf::Status::ok && hf::HARTNR(damping) == hf::Status::ok &&
-                    hf::PICKUP() == hf::Status::ok;
+                    hf::PICKUP(hf::EXCHAN) == hf::Status::ok;
     hf::report::close_all_units();
     fail_on(!ok, state, "a stage failed");
   }
@@ -82,7 +82,7 @@ void converge_once(benchmark::State& state, const Atom& atom) {
   double damping = 0.0;
   double g_factor = 0.0;
   fail_on(hf::DATAIN(damping, g_factor) != hf::Status::ok || hf::HARTNR(damping) != hf::Status::ok ||
-              hf::PICKUP() != hf::Status::ok,
+              hf::PICKUP(hf::EXCHAN) != hf::Status::ok,
           state, "the run failed");
 }
 
@@ -91,7 +91,7 @@ void exchange_update(benchmark::State& state) {
   converge_once(state, kXe);
   const int shell = kXe.shells;
   const double tolerance = 1e-12;
-  const int final_sweep = 1;
+  const bool final_sweep = true;
   for (auto _ : state) fail_on(hf::EXCHAN(shell, tolerance, final_sweep) != hf::Status::ok, state, "EXCHAN failed");
   hf::report::close_all_units();
 }

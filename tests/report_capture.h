@@ -5,20 +5,20 @@
 
 #include <string>
 
+#include "app/run_state.h"
 #include "report/text_units.h"
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 
 class ReportCapture : public ::testing::Test {
  protected:
   void SetUp() override {
-    reset_run_state();
-    report::reset_units();
+    start_fresh_run();
     report::capture_unit(report::kReportUnit);
     atom.report.report_unit = report::kReportUnit;
   }
-  void TearDown() override { report::reset_units(); }
+  void TearDown() override { start_fresh_run(); }
 
   static std::string report_text() { return report::captured(report::kReportUnit); }
 };

@@ -3,10 +3,8 @@
 #include <cmath>
 
 #include "potentials/running_integrals.h"
-#include "radial/adams_moulton.h"
-#include "radial/inward_start.h"
-#include "radial/outward_start.h"
 #include "radial/quadrature.h"
+#include "radial/shooting_step.h"
 #include "report/line_layout.h"
 
 namespace hf {
@@ -22,11 +20,12 @@ Radial p_out;
 Radial q_out;
 Radial p_in;
 Radial q_in;
-Radial outward_terms;
-Radial inward_terms;
+Radial outward_terms;     // P_o s dr/dt
+Radial inward_terms;      // P_i s dr/dt
 Radial outward_integral;  // Y
 Radial inward_integral;   // X
 Radial driven;            // D
+Radial integrand;         // of the norm, of the overlap of P and D
 
 // The driven solution for the driving term s: (P_o X + P_i Y) / w, with Y the running
 // integral of P_o s from the origin and X that of P_i s from r(m).
@@ -72,22 +71,10 @@ Status SOLVE(Radial& p, Radial& q, const Radial& charge, const Radial& driving_t
   const int m = atom.shells.shell_extent(shell_index);
   const Radial& s = driving_term;
 
-  // The outward solution (OUTSCH to m) and the inward one (INSCH from m down to 2),
-  // integrated side by side.
-  if (outward_collocation(p_out, q_out, charge, energy, l) == Status::error) return Status::error;
-  if (inward_series(p_in, q_in, charge, energy, l, m) == Status::error) return Status::error;
-  const int outward_start = kOutwardStartPoints + 1;
-  const int inward_start = m - kSeriesPoints;
-  if (m > outward_start && inward_start >= 2) {
-    AdamsRun outward(p_out, q_out, charge, energy, l, outward_start, m);
-    AdamsRun inward(p_in, q_in, charge, energy, l, inward_start, 2);
-    step_together(outward, 0, inward);
-    while (outward.remaining() > 0) outward.step();
-    while (inward.remaining() > 0) inward.step();
-  } else {
-    if (m > outward_start) ADAMS(p_out, q_out, charge, energy, l, outward_start, m);
-    if (inward_start >= 2) ADAMS(p_in, q_in, charge, energy, l, inward_start, 2);
-  }
+  // The outward solution (OUTSCH to m) and the inward one (INSCH from m down to 2).
+  PointValues inward_end;
+  if (shooting_step(p_out, q_out, p_in, q_in, charge, energy, l, m, m, 2, inward_end) == Status::error)
+    return Status::error;
   p_in(1) = 0.0;
   q_in(1) = 0.0;
 
@@ -98,15 +85,15 @@ Status SOLVE(Radial& p, Radial& q, const Radial& charge, const Radial& driving_t
     p(i) = value;
     q(i) = (q_out(i) * inward_integral(i) + q_in(i) * outward_integral(i)) / w;
   });
-  for (int i = 1; i <= m; ++i) outward_terms(i) = (p(i) * p(i)) * grid.drdt(i);
-  const double norm = RINT(outward_terms, 1, m, kOrder, grid.grid_step);
+  for (int i = 1; i <= m; ++i) integrand(i) = (p(i) * p(i)) * grid.drdt(i);
+  const double norm = RINT(integrand, 1, m, kOrder, grid.grid_step);
   if (std::abs(norm - 1.0) < norm_tolerance) return Status::ok;
 
   // Newton step: the driven solution for the stored orbital is -(1/2) dP/dE.
   const Radial& stored = atom.hf.orbital_p.column(shell_index);
   green_solution(stored, m, w, [&](int i, double value) { driven(i) = value; });
-  for (int i = 1; i <= m; ++i) outward_terms(i) = (p(i) * driven(i)) * grid.drdt(i);
-  const double overlap = RINT(outward_terms, 1, m, kOrder, grid.grid_step);
+  for (int i = 1; i <= m; ++i) integrand(i) = (p(i) * driven(i)) * grid.drdt(i);
+  const double overlap = RINT(integrand, 1, m, kOrder, grid.grid_step);
   const double step = (0.25 * (norm - 1.0)) / overlap;
   energy = step + energy;
   return Status::ok;

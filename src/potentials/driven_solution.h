@@ -2,8 +2,8 @@
 // homogeneous solutions, with a Newton step of the energy towards norm 1.
 #pragma once
 
-#include "run/atomic_state.h"
-#include "run/status.h"
+#include "state/atomic_state.h"
+#include "state/status.h"
 
 namespace hf {
 

@@ -1,9 +1,10 @@
 #include "potentials/multipole_potential.h"
 
+#include "potentials/point_pairs.h"
 #include "potentials/running_integrals.h"
 #include "radial/integer_power.h"
-#include "radial/point_pairs.h"
 #include "report/line_layout.h"
+#include "state/error_line.h"
 
 namespace hf {
 
@@ -11,22 +12,17 @@ namespace {
 
 constexpr int kLargestQuietOrder = 6;
 
-// r(i)^k and r(i)^(k+1) = r(i) * r(i)^k for the orders used so far: they depend only on the
-// grid, so each order is computed once per grid.
+// r(i)^k and r(i)^(k+1) = r(i) * r(i)^k depend only on the radius: each order up to
+// kCachedOrders is computed once per grid and kept, keyed on the grid's id; a larger order
+// has its powers computed on each call.
 constexpr int kCachedOrders = 12;  // orders 0..12, order k in column k + 1
 struct PowerCache {
-  double step = 0.0;  // grid step the table belongs to
+  std::uint64_t grid_id = 0;  // the grid the table belongs to
   OneBased<bool, kCachedOrders + 1> ready{};
   OneBasedColumns<double, kGridPoints, kCachedOrders + 1> power;
   OneBasedColumns<double, kGridPoints, kCachedOrders + 1> power_times_r;
 };
 PowerCache cache;
-
-void reset() {
-  cache.step = 0.0;
-  cache.ready.fill(false);
-}
-const RunStateReset reset_hook(&reset);
 
 void fill_powers(int k, Radial& power, Radial& power_times_r) {
   const auto& r = atom.grid.radius;
@@ -51,10 +47,7 @@ Status YFUN(const Radial& f, Radial& y, int k, int m) {
   const auto& grid = atom.grid;
   outward_terms(1) = 0.0;
   inward_terms(1) = 0.0;
-  if (k < 0) {
-    report::write_free(atom.report.report_unit, " Error in yint: l < 0 ");
-    return Status::error;
-  }
+  if (k < 0) return error_line("  Error in yint: l < 0 ");
   if (k > kLargestQuietOrder) {
     report::Line()
         .text("  Warning in yint:  the value of l =")
@@ -63,9 +56,9 @@ Status YFUN(const Radial& f, Radial& y, int k, int m) {
         .write(atom.report.report_unit);
   }
 
-  if (cache.step != grid.grid_step) {
-    reset();
-    cache.step = grid.grid_step;
+  if (cache.grid_id != grid.id) {
+    cache.ready.fill(false);
+    cache.grid_id = grid.id;
   }
   // Order 0 multiplies and divides by 1, which is exact: the same code serves all orders.
   const Radial* power_table = &own_powers;

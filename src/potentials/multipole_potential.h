@@ -1,8 +1,8 @@
 // Multipole potentials of radial charge distributions.
 #pragma once
 
-#include "run/atomic_state.h"
-#include "run/status.h"
+#include "state/atomic_state.h"
+#include "state/status.h"
 
 namespace hf {
 
@@ -15,7 +15,8 @@ namespace hf {
 //   k  in: the order. k > 6 writes "  Warning in yint:  the value of l =" k(I4) " is too large"
 //      and goes on; k < 0 writes the free-form line " Error in yint: l < 0 " and fails.
 //   m  in: the last point, 10..1000; not checked.
-// Reads atom.grid and atom.report.report_unit.
+// Reads atom.grid and atom.report.report_unit. The powers r^k of orders 0..12 are kept from
+// call to call, keyed on the grid's id.
 Status YFUN(const Radial& f, Radial& y, int k, int m);
 
 }  // namespace hf

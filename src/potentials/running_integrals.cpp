@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "potentials/point_pairs.h"
+
 namespace hf {
 
 namespace {
@@ -20,7 +22,8 @@ constexpr std::array<std::array<int, 10>, 5> kStartWeights{{
 // k-th point on either side.
 constexpr std::array<int, 5> kInteriorWeights{4134338, -641776, 162680, -28939, 2497};
 
-// Weights scaled to the step of the previous call (0 before the first call).
+// Weights scaled to the step of the previous call (0 before the first call): keyed on the
+// step, the one thing they depend on.
 struct ScaledWeights {
   double step = 0.0;
   std::array<std::array<double, 10>, 5> start{};
@@ -31,33 +34,17 @@ ScaledWeights scaled;
 Radial y_increment;
 Radial z_increment;
 
-void reset() { scaled = ScaledWeights{}; }
-const RunStateReset reset_hook(&reset);
-
-// increment[i-1] = sum over k = 1..5 of a(k) * (values(i+k-1) + values(i-k)), summed from 0
-// in the order k = 1..5, for i = first..last (arrays 0-based: values[i-1] is point i).
-// Two points at a time: each lane does exactly the scalar operations, in the same order.
-void interior_increments(const double* __restrict values, double* __restrict increment, int first, int last,
+// increment(i) = sum over k = 1..5 of a(k) * (values(i+k-1) + values(i-k)), summed from 0
+// in the order k = 1..5, for i = first..last; two points at a time.
+void interior_increments(const Radial& values, Radial& increment, int first, int last,
                          const std::array<double, 5>& a) {
-  using Pair = double __attribute__((vector_size(16)));
-  auto load = [values](int point) {
-    Pair v;
-    __builtin_memcpy(&v, values + (point - 1), sizeof v);
-    return v;
-  };
-  int i = first;
-  for (; i + 1 <= last; i += 2) {
-    Pair u = {0.0, 0.0};
+  for_point_pairs(first, last, [&]<typename T>(int i) {
+    T u{};
 #pragma GCC unroll 5
-    for (int k = 1; k <= 5; ++k) u = u + a[static_cast<std::size_t>(k - 1)] * (load(i + k - 1) + load(i - k));
-    __builtin_memcpy(increment + (i - 1), &u, sizeof u);
-  }
-  for (; i <= last; ++i) {
-    double u = 0.0;
     for (int k = 1; k <= 5; ++k)
-      u = u + a[static_cast<std::size_t>(k - 1)] * (values[i + k - 2] + values[i - k - 1]);
-    increment[i - 1] = u;
-  }
+      u = u + a[static_cast<std::size_t>(k - 1)] * (at_point<T>(values, i + k - 1) + at_point<T>(values, i - k));
+    set_point<T>(increment, i, u);
+  });
 }
 
 void scale_weights(double h) {
@@ -95,10 +82,10 @@ void YINT(const Radial& f, const Radial& g, Radial& y, Radial& z, int n, double 
 
   // Interior: the centred rule on points i-5..i+4 (interval t(i-1)..t(i)) for y and on
   // points j-4..j+5 (interval t(j)..t(j+1)) for z; increments first, then the sums.
-  interior_increments(f.data(), y_increment.data(), 6, n - 4, a);
+  interior_increments(f, y_increment, 6, n - 4, a);
   // The z increment of interval t(j)..t(j+1) is the centred rule of point j+1 read the
   // other way round: the same pairs, so the same sums as for y on g.
-  interior_increments(g.data(), z_increment.data(), 6, n - 4, a);
+  interior_increments(g, z_increment, 6, n - 4, a);
   // The running sums stay in registers: each depends on the one before.
   double y_sum = y(5);
   double z_sum = z(n - 4);

@@ -1,7 +1,7 @@
 // Running integrals over the uniform grid variable t by ten-point Lagrange rules.
 #pragma once
 
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstddef>
 
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 
@@ -23,8 +23,9 @@ void ADAMS(Radial& p, Radial& q, const Radial& charge, double energy, int l, int
 
 // The same integration, one point per step() call: ADAMS is an AdamsRun stepped to its end.
 // The history is read when the run is made. Each step depends on the one before through a
-// long chain of dependent operations; stepping two independent runs alternately
-// (step_together) lets the processor overlap the two chains, with the same results.
+// long chain of dependent operations; stepping two independent runs alternately (the
+// shooting step, shooting_step.h) lets the processor overlap the two chains, with the same
+// results.
 class AdamsRun {
  public:
   AdamsRun(Radial& p, Radial& q, const Radial& charge, double energy, int l, int start, int stop);
@@ -89,14 +90,5 @@ class AdamsRun {
   double last_p_;
   double last_q_;
 };
-
-// Steps a and b alternately while a has more than a_held steps left and b has any; the
-// rest of each is left to the caller. The runs must not read what the other writes.
-inline void step_together(AdamsRun& a, int a_held, AdamsRun& b) {
-  while (a.remaining() > a_held && b.remaining() > 0) {
-    a.step();
-    b.step();
-  }
-}
 
 }  // namespace hf

@@ -2,13 +2,11 @@
 
 #include <cmath>
 #include <cstdint>
-#include <string_view>
 
-#include "radial/adams_moulton.h"
-#include "radial/inward_start.h"
 #include "radial/outward_start.h"
 #include "radial/quadrature.h"
-#include "report/line_layout.h"
+#include "radial/shooting_step.h"
+#include "state/error_line.h"
 
 namespace hf {
 
@@ -22,11 +20,6 @@ constexpr double kShallower = 0.9;         // too few nodes and no upper bound y
 // The outward start fixes points 1..25 and the integrator needs a matching point beyond
 // 26; the inward start needs nine points (guaranteed, as m >= mc).
 constexpr int kSmallestMatch = kOutwardStartPoints + 2;
-
-Status fail(std::string_view message) {
-  report::Line().text(message).write(atom.report.report_unit);
-  return Status::error;
-}
 
 }  // namespace
 
@@ -48,47 +41,27 @@ Status MASTER(Radial& p, Radial& q, const Radial& charge, double& energy, int n,
       iterations = kMaxTrials;
       return Status::error;
     }
-    if (!std::isfinite(energy)) return fail("  Error in master: trial energy is not finite");
+    if (!std::isfinite(energy)) return error_line("  Error in master: trial energy is not finite");
 
     // Practical infinity. Point 1 (r = 0) always qualifies unless E or Z(1) is not finite.
     int m = kGridPoints;
     while (m >= 1 && !((energy * r(m) + charge(m)) * r(m) + kInfinityMargin >= 0.0)) --m;
     if (m >= 1) extent = m;
     if (m < kSmallestMatch)
-      return fail("  Error in master: practical infinity too close to the origin");
+      return error_line("  Error in master: practical infinity too close to the origin");
 
     // Matching point: the outermost classically allowed point. None exists when the
     // potential is repulsive at the origin (Z(1) < 0).
     int mc = m;
     while (mc >= 1 && !(energy * r(mc) + charge(mc) >= 0.0)) --mc;
-    if (mc < 1) return fail("  Error in master: no classically allowed point for the trial energy");
+    if (mc < 1) return error_line("  Error in master: no classically allowed point for the trial energy");
     if (mc < kSmallestMatch)
-      return fail("  Error in master: matching point too close to the origin");
+      return error_line("  Error in master: matching point too close to the origin");
 
     // The inward solution (INSCH) from m down to mc and the outward one (OUTSCH) up to mc,
-    // integrated side by side; the inward values at mc are kept before the outward run
-    // writes its own there.
-    if (inward_series(p, q, charge, energy, l, m) == Status::error) return Status::error;
-    if (outward_collocation(p, q, charge, energy, l) == Status::error) return Status::error;
-    const int inward_start = m - kSeriesPoints;
-    const int outward_start = kOutwardStartPoints + 1;
-    AdamsRun outward(p, q, charge, energy, l, outward_start, mc);
-    if (inward_start >= mc) {
-      AdamsRun inward(p, q, charge, energy, l, inward_start, mc);
-      step_together(outward, 1, inward);
-      while (inward.remaining() > 0) inward.step();
-    }
-    const double p_in = p(mc);
-    double q_in = q(mc);
-    while (outward.remaining() > 0) outward.step();
-
-    // Scale the inward part to the outward value at mc; mc keeps the outward values.
-    const double s = p(mc) / p_in;
-    q_in = s * q_in;
-    for (int i = mc + 1; i <= m; ++i) {
-      p(i) = s * p(i);
-      q(i) = s * q(i);
-    }
+    // joined at mc; q_in is the inward dP/dr there.
+    double q_in = 0.0;
+    if (shoot_and_join(p, q, charge, energy, l, mc, m, q_in) == Status::error) return Status::error;
 
     // Sign changes of p over 2..m; zero counts as positive.
     bool negative = p(2) < 0.0;
@@ -117,7 +90,7 @@ Status MASTER(Radial& p, Radial& q, const Radial& charge, double& energy, int n,
     for (int i = 1; i <= m; ++i) integrand(i) = p(i) * p(i) * grid.drdt(i);
     const double norm = RINT(integrand, 1, m, 7, grid.grid_step);
     if (!(norm > 0.0 && std::isfinite(norm))) {
-      return fail("  Error in master: norm of the trial solution is zero or not finite");
+      return error_line("  Error in master: norm of the trial solution is zero or not finite");
     }
     // First-order correction from the jump of dP/dr at the matching point.
     const double delta = (q(mc) - q_in) * p(mc) / (norm * 2.0);

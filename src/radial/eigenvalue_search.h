@@ -1,8 +1,8 @@
 // Eigenvalue search: a bound state of the radial equation in a local potential, by shooting.
 #pragma once
 
-#include "run/atomic_state.h"
-#include "run/status.h"
+#include "state/atomic_state.h"
+#include "state/status.h"
 
 namespace hf {
 

@@ -8,6 +8,7 @@
 
 #include "radial/adams_moulton.h"
 #include "report/line_layout.h"
+#include "state/error_line.h"
 
 namespace hf {
 
@@ -28,15 +29,8 @@ Status INSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, i
 }
 
 Status inward_series(Radial& p, Radial& q, const Radial& charge, double energy, int l, int outer) {
-  const int unit = atom.report.report_unit;
-  if (!(energy < 0.0)) {
-    report::Line()
-        .text("  Error in insch: eau = ")
-        .exponent(energy, 16, 6, 'D')
-        .text(" > 0")
-        .write(unit);
-    return Status::error;
-  }
+  if (!(energy < 0.0))
+    return error_line(report::Line().text("  Error in insch: eau = ").exponent(energy, 16, 6, 'D').text(" > 0"));
 
   const auto& radius = atom.grid.radius;
   const double lambda = std::sqrt(-(2.0 * energy));
@@ -77,7 +71,7 @@ Status inward_series(Radial& p, Radial& q, const Radial& charge, double energy, 
       }
     }
     if (!converged && err > kWarnSize) {
-      report::Line().text(" Warning: asymptotic series not converging ").write(unit);
+      report::Line().text(" Warning: asymptotic series not converging ").write(atom.report.report_unit);
     }
     p(i) = f * sp;
     q(i) = f * sq;

@@ -1,8 +1,8 @@
 // Inward start: the solution decaying at large radius, from the asymptotic Coulomb series.
 #pragma once
 
-#include "run/atomic_state.h"
-#include "run/status.h"
+#include "state/atomic_state.h"
+#include "state/status.h"
 
 namespace hf {
 

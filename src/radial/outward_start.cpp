@@ -8,6 +8,7 @@
 #include "radial/integer_power.h"
 #include "radial/lu_inverse.h"
 #include "report/line_layout.h"
+#include "state/error_line.h"
 
 namespace hf {
 
@@ -27,28 +28,20 @@ constexpr double weight0(int i) { return weight(i, 0); }
 // Replaces a block's matrix by its inverse; a singular one is reported and ends the start.
 Status invert(Matrix8& a, int block) {
   if (invert_lu(a)) return Status::ok;
-  report::Line()
-      .text("  Error in outsch: singular collocation matrix in block")
-      .integer(block, 2)
-      .write(atom.report.report_unit);
-  return Status::error;
+  return error_line(report::Line().text("  Error in outsch: singular collocation matrix in block").integer(block, 2));
 }
 
-// G = (M - diag(cV))^-1 of each block depends only on l and the grid, not on the energy
-// or the charge: it is inverted once per l and grid and kept (for l = 0..kCachedL).
+// G = (M - diag(cV))^-1 of each block depends only on l and the grid (grid_step and
+// drdt_over_r at 2..25), not on the energy or the charge: it is inverted once per l and grid
+// and kept, keyed on the grid's id, for l = 0..kCachedL (the letters s to l of the shell
+// labels, and one more); a larger l has its inverses computed on each call.
 constexpr int kCachedL = 10;
 struct BlockInverses {
-  double step = 0.0;  // grid step the inverses belong to
+  std::uint64_t grid_id = 0;  // the grid the inverses belong to
   std::array<bool, kCachedL + 1> ready{};
   std::array<std::array<Matrix8, 3>, kCachedL + 1> g{};
 };
 BlockInverses inverses;
-
-void reset() {
-  inverses.step = 0.0;
-  inverses.ready.fill(false);
-}
-const RunStateReset reset_hook(&reset);
 
 // G of block 1..3 for angular momentum l.
 Status block_inverse(Matrix8& g, int block, int l) {
@@ -86,9 +79,9 @@ Status outward_collocation(Radial& p, Radial& q, const Radial& charge, double en
   q(1) = l == 0 ? 1.0 : 0.0;
 
   const bool cached = l >= 0 && l <= kCachedL;
-  if (cached && inverses.step != h) {
-    reset();
-    inverses.step = h;
+  if (cached && inverses.grid_id != grid.id) {
+    inverses.ready.fill(false);
+    inverses.grid_id = grid.id;
   }
   if (cached && !inverses.ready[static_cast<std::size_t>(l)]) {
     for (int block = 1; block <= 3; ++block)

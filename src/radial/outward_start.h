@@ -3,8 +3,8 @@
 
 #include <array>
 
-#include "run/atomic_state.h"
-#include "run/status.h"
+#include "state/atomic_state.h"
+#include "state/status.h"
 
 namespace hf {
 
@@ -35,7 +35,9 @@ inline constexpr std::array<std::array<int, 9>, 8> kDerivativeWeights840{{
 //   charge  in: Z(r), read at 1..max(25, match).
 //   energy  in: E.   l  in: orbital angular momentum.
 //   match   in: last point wanted; callers pass at least 27 (at 26 or less only 1..25 are set).
-// Reads atom.grid (radius, drdt, drdt_over_r, grid_step) and atom.report.report_unit.
+// Reads atom.grid (radius, drdt, drdt_over_r, grid_step, id) and atom.report.report_unit.
+// The first of the two inverses of each block depends on l and the grid alone: for l = 0..10
+// it is kept from call to call, keyed on the grid's id.
 // Status::error only when a block's matrix is singular, which the grid's matrices never are:
 // the line "  Error in outsch: singular collocation matrix in block" block(I2) is written and
 // p, q hold no meaning.

@@ -1,7 +1,7 @@
 // Radial quadrature: the trapezoidal rule with end corrections on the uniform grid in t.
 #pragma once
 
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 

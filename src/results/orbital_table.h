@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 

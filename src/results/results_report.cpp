@@ -12,7 +12,7 @@
 #include "report/line_layout.h"
 #include "report/text_units.h"
 #include "results/orbital_table.h"
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 
@@ -21,13 +21,15 @@ namespace {
 constexpr int kOrder = 7;
 constexpr int kTableOrders = 5;     // overlap tables for l = 0..4
 constexpr int kShellsPerTable = 10;  // capacity of one table
-constexpr int kHeaderGroups = 8;     // the header layout holds 8 shell groups
+constexpr int kHeaderGroups = 8;     // shell groups on one header line
 
 // Work arrays of one call.
-Radial density;
-Radial direct;
-Radial potential;
-Radial exchange;
+Radial core_density;  // sum of q_b P_b^2
+Radial direct;        // its potential
+Radial pair_density;  // P_a P_b
+Radial potential;     // a multipole potential of the pair density
+Radial exchange;      // the exchange sum of shell a
+Radial integrand;     // of the interaction energy, of an overlap
 
 std::string_view label_of(int shell) { return view(atom.names.shell_label(shell)); }
 
@@ -46,17 +48,17 @@ double core_energy() {
   const auto& orbitals = atom.hf.orbital_p;
   const int core = shells.core_count;
 
-  for (int i = 1; i <= kGridPoints; ++i) density(i) = 0.0;
+  for (int i = 1; i <= kGridPoints; ++i) core_density(i) = 0.0;
   int largest_extent = 0;
   for (int j = 1; j <= core; ++j) {
     const int mj = shells.shell_extent(j);
     largest_extent = std::max(largest_extent, mj);
     const double occupancy = shells.shell_occupancy(j);
     const Radial& p = orbitals.column(j);
-    for (int i = 1; i <= mj; ++i) density(i) = occupancy * (p(i) * p(i)) + density(i);
+    for (int i = 1; i <= mj; ++i) core_density(i) = occupancy * (p(i) * p(i)) + core_density(i);
   }
   // The orders passed are never negative, so YFUN cannot fail here.
-  (void)YFUN(density, direct, 0, largest_extent);
+  (void)YFUN(core_density, direct, 0, largest_extent);
 
   double energy = 0.0;
   for (int a = 1; a <= core; ++a) {
@@ -69,22 +71,36 @@ double core_energy() {
       const int mb = shells.shell_extent(b);
       const int common = std::min(ma, mb);
       const Radial& pb = orbitals.column(b);
-      for (int i = 1; i <= common; ++i) density(i) = pb(i) * pa(i);
+      for (int i = 1; i <= common; ++i) pair_density(i) = pb(i) * pa(i);
       const double half_occupancy = shells.shell_occupancy(b) * 0.5;
       for (int k = std::abs(la - lb); k <= la + lb; ++k) {
         if ((la + lb + k) % 2 != 0) continue;
-        (void)YFUN(density, potential, k, common);
+        (void)YFUN(pair_density, potential, k, common);
         const double c = CLAM(la, lb, k);
         const double coefficient = c * c * half_occupancy;
         for (int i = 1; i <= mb; ++i) exchange(i) = coefficient * potential(i) * pb(i) + exchange(i);
       }
     }
     for (int i = 1; i <= ma; ++i)
-      density(i) = (pa(i) * pa(i) * direct(i) - pa(i) * exchange(i)) * grid.drdt(i);
-    const double interaction = RINT(density, 1, ma, kOrder, grid.grid_step);
+      integrand(i) = (pa(i) * pa(i) * direct(i) - pa(i) * exchange(i)) * grid.drdt(i);
+    const double interaction = RINT(integrand, 1, ma, kOrder, grid.grid_step);
     energy = energy + shells.shell_occupancy(a) * (atom.energies.shell_energy(a) - 0.5 * interaction);
   }
   return energy;
+}
+
+// The header of an overlap table: an empty line, then 11 blanks and a group of 4 blanks, the
+// label and "> " for each shell, eight groups a line (a ninth label starts a new line with its
+// group). A line that ends before its eighth group ends with the 4 blanks of the next one.
+report::Line overlap_header(const OneBased<int, kShellsPerTable>& members, int count) {
+  report::Line header;
+  header.line_break().blanks(11);
+  for (int s = 1; s <= count; ++s) {
+    if (s > 1 && (s - 1) % kHeaderGroups == 0) header.line_break();
+    header.blanks(4).chars(label_of(members(s)), 4).text("> ");
+  }
+  if (count % kHeaderGroups != 0) header.blanks(4);
+  return header;
 }
 
 // The lower-triangular table of overlaps of the shells with angular momentum l.
@@ -105,17 +121,11 @@ void write_overlap_table(int l) {
       const int b = members(col);
       const Radial& pb = atom.hf.orbital_p.column(b);
       const int common = std::min(shells.shell_extent(a), shells.shell_extent(b));
-      for (int i = 1; i <= common; ++i) density(i) = pa(i) * pb(i) * grid.drdt(i);
-      double overlap = RINT(density, 1, common, kOrder, grid.grid_step);
+      for (int i = 1; i <= common; ++i) integrand(i) = pa(i) * pb(i) * grid.drdt(i);
+      double overlap = RINT(integrand, 1, common, kOrder, grid.grid_step);
       if (b == a) overlap = overlap - 1.0;
       line.exponent(overlap, 10, 1);
-      if (row == 1) {
-        const report::Layout header({report::line_break(), report::blanks(11)}, kHeaderGroups,
-                                    {report::blanks(4), report::text(4), report::literal("> ")});
-        std::vector<report::Value> labels;
-        for (int s = 1; s <= count; ++s) labels.emplace_back(std::string(label_of(members(s))));
-        write_both(report::render_layout(header, labels));
-      }
+      if (row == 1) write_both(overlap_header(members, count));
     }
     write_both(line);
   }

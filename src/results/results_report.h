@@ -1,7 +1,7 @@
 // The results: total core energy, energy levels and overlap tables, and the orbital table.
 #pragma once
 
-#include "run/status.h"
+#include "state/status.h"
 
 namespace hf {
 

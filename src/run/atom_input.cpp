@@ -9,6 +9,7 @@
 #include "report/text_units.h"
 #include "run/radial_grid.h"
 #include "run/shell_labels.h"
+#include "state/error_line.h"
 
 namespace hf {
 
@@ -85,10 +86,8 @@ Status DATAIN(double& damping_factor, double& nuclear_g_factor) {
       .integer(shells.core_count, 4)
       .write(out);
 
-  if (shells.shell_count > kMaxShells) {
-    report::Line().text(" Too many input orbitals !!  shell dim = ").integer(kMaxShells, 4).write(out);
-    return Status::error;
-  }
+  if (shells.shell_count > kMaxShells)
+    return error_line(report::Line().text(" Too many input orbitals !!  shell dim = ").integer(kMaxShells, 4));
 
   shells.core_count = shells.shell_count;
   for (int j = 1; j <= shells.shell_count; ++j) {

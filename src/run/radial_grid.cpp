@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "report/line_layout.h"
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 
@@ -23,6 +23,7 @@ void set_up_grid() {
     g.drdt_over_r(i) = g.drdt(i) / g.radius(i);
     g.effective_charge(i) = z;
   }
+  g.id = new_grid_id();
 }
 
 void build_grid() {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "run/status.h"
+#include "state/status.h"
 
 namespace hf {
 
@@ -13,6 +13,6 @@ namespace hf {
 // Returns error, after writing "Error in enclab: principal quantum number out of range"
 // or "... angular quantum number out of range" to the report unit (n is tested first);
 // label_buffer is then not a valid label.
-Status ENCLAB(const std::int32_t& n, const std::int32_t& l);
+Status ENCLAB(std::int32_t n, std::int32_t l);
 
 }  // namespace hf

@@ -8,9 +8,9 @@
 #include "potentials/driven_solution.h"
 #include "potentials/multipole_potential.h"
 #include "radial/quadrature.h"
-#include "report/line_layout.h"
-#include "run/atomic_state.h"
 #include "scf/hartree_iteration.h"
+#include "state/atomic_state.h"
+#include "state/error_line.h"
 
 namespace hf {
 
@@ -20,28 +20,23 @@ constexpr int kOrder = 7;
 constexpr double kDirectScale = 2.0;
 constexpr double kHalf = 0.5;  // damping weight and energy-estimate factor
 constexpr double kEnergyTolerance = 1e-12;
+constexpr int kMaxNormIterations = 30;  // SOLVE calls of one norm loop
 
-// Kept from one call to the next for the whole run.
+// Kept from one call to the next for the whole run: the run state of the exchange update.
 struct ExchangeState {
-  int direct_potential_ready = 0;
+  bool direct_potential_ready = false;
   Radial direct_potential;
-  OneBased<int, kMaxShells> driving_term_stored{};
+  OneBased<bool, kMaxShells> driving_term_stored{};
   ShellRadials stored_driving_term;
-  int max_norm_iterations = 30;
 };
 ExchangeState state;
 
-void reset() {
-  state.direct_potential_ready = 0;
-  for (int j = 1; j <= kMaxShells; ++j) state.driving_term_stored(j) = 0;
-  state.max_norm_iterations = 30;
-}
-const RunStateReset reset_hook(&reset);
-
 // Work arrays: nothing in them outlives a call.
-Radial driving;
-Radial density;
-Radial potential;
+Radial driving;         // the driving term S
+Radial core_density;    // sum of N_j P_j^2 over the Hartree orbitals
+Radial pair_density;    // P_j P_i
+Radial density_change;  // P_new^2 - P_i^2
+Radial potential;       // a multipole potential
 Radial new_p;
 Radial new_q;
 Radial integrand;
@@ -50,16 +45,16 @@ Radial integrand;
 // their density.
 Status start_hartree_fock() {
   auto& shells = atom.shells;
-  state.direct_potential_ready = 1;
+  state.direct_potential_ready = true;
   int largest_extent = 0;
-  for (int k = 1; k <= kGridPoints; ++k) density(k) = 0.0;
+  for (int k = 1; k <= kGridPoints; ++k) core_density(k) = 0.0;
   for (int j = 1; j <= shells.core_count; ++j) {
     const int mj = shells.shell_extent(j);
     largest_extent = std::max(largest_extent, mj);
     const double occupancy = shells.shell_occupancy(j);
     const Radial& hp = atom.hartree.hartree_p.column(j);
     const Radial& hq = atom.hartree.hartree_q.column(j);
-    for (int k = 1; k <= mj; ++k) density(k) = density(k) + (occupancy * hp(k)) * hp(k);
+    for (int k = 1; k <= mj; ++k) core_density(k) = core_density(k) + (occupancy * hp(k)) * hp(k);
     Radial& p = atom.hf.orbital_p.column(j);
     Radial& q = atom.hf.orbital_q.column(j);
     for (int k = 1; k <= kGridPoints; ++k) {
@@ -67,20 +62,24 @@ Status start_hartree_fock() {
       q(k) = hq(k);
     }
   }
-  return YFUN(density, state.direct_potential, 0, largest_extent);
+  return YFUN(core_density, state.direct_potential, 0, largest_extent);
 }
 
 }  // namespace
 
-Status EXCHAN(const int& shell_index, const double& norm_tolerance, const int& final_sweep) {
+void reset_exchange_update() {
+  static const ExchangeState fresh;  // about 250 kB: kept off the stack
+  state = fresh;
+}
+
+Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep) {
   auto& shells = atom.shells;
   const auto& grid = atom.grid;
   const int i = shell_index;
   const int l = shells.shell_l(i);
   const int m = shells.shell_extent(i);
-  const int unit = atom.report.report_unit;
 
-  if (state.direct_potential_ready == 0 && start_hartree_fock() == Status::error) return Status::error;
+  if (!state.direct_potential_ready && start_hartree_fock() == Status::error) return Status::error;
   const Radial& pi = atom.hf.orbital_p.column(i);
   Radial& direct = state.direct_potential;
 
@@ -100,10 +99,10 @@ Status EXCHAN(const int& shell_index, const double& norm_tolerance, const int& f
     const int common = std::min(m, mj);
     const Radial& pj = atom.hf.orbital_p.column(j);
     const double occupancy = shells.shell_occupancy(j);
-    for (int k = 1; k <= common; ++k) density(k) = pj(k) * pi(k);
+    for (int k = 1; k <= common; ++k) pair_density(k) = pj(k) * pi(k);
     for (int order = std::abs(l - lj); order <= l + lj; ++order) {
       if ((l + lj + order) % 2 != 0) continue;
-      if (YFUN(density, potential, order, common) == Status::error) return Status::error;
+      if (YFUN(pair_density, potential, order, common) == Status::error) return Status::error;
       const double c = CLAM(l, lj, order);
       const double weight = c * c * occupancy;
       for (int k = 1; k <= mj; ++k) driving(k) = driving(k) - weight * potential(k) * pj(k);
@@ -112,10 +111,10 @@ Status EXCHAN(const int& shell_index, const double& norm_tolerance, const int& f
 
   // Damping against the driving term of the previous update.
   Radial& stored = state.stored_driving_term.column(i);
-  if (state.driving_term_stored(i) == 0) {
-    state.driving_term_stored(i) = 1;
+  if (!state.driving_term_stored(i)) {
+    state.driving_term_stored(i) = true;
     for (int k = 1; k <= m; ++k) stored(k) = driving(k);
-  } else if (final_sweep == 0) {
+  } else if (!final_sweep) {
     for (int k = 1; k <= m; ++k) {
       stored(k) = kHalf * (driving(k) + stored(k));
       driving(k) = stored(k);
@@ -132,21 +131,18 @@ Status EXCHAN(const int& shell_index, const double& norm_tolerance, const int& f
 
   // Norm loop: SOLVE moves the energy towards norm 1 until it stops moving.
   bool settled = false;
-  for (int it = 1; it <= state.max_norm_iterations && !settled; ++it) {
+  for (int it = 1; it <= kMaxNormIterations && !settled; ++it) {
     const double previous = energy;
     if (SOLVE(new_p, new_q, grid.effective_charge, driving, energy, i, norm_tolerance) == Status::error)
       return Status::error;
     settled = std::abs((energy - previous) / energy) < kEnergyTolerance;
   }
-  if (!settled) {
-    report::write_free(unit, " Error in fock:  norm loop fails to converge");
-    return Status::error;
-  }
+  if (!settled) return error_line("  Error in fock:  norm loop fails to converge");
 
   // Direct potential: add the potential of this shell's density change.
-  if (final_sweep == 0) {
-    for (int k = 1; k <= m; ++k) density(k) = new_p(k) * new_p(k) - pi(k) * pi(k);
-    if (YFUN(density, potential, 0, m) == Status::error) return Status::error;
+  if (!final_sweep) {
+    for (int k = 1; k <= m; ++k) density_change(k) = new_p(k) * new_p(k) - pi(k) * pi(k);
+    if (YFUN(density_change, potential, 0, m) == Status::error) return Status::error;
     const double occupancy = shells.shell_occupancy(i);
     for (int k = 1; k <= kGridPoints; ++k) direct(k) = occupancy * potential(k) + direct(k);
   }

@@ -1,11 +1,12 @@
 #include "scf/hartree_fock_driver.h"
 
+#include <array>
 #include <cmath>
 #include <string_view>
 
 #include "report/line_layout.h"
-#include "run/atomic_state.h"
-#include "scf/exchange_update.h"
+#include "state/atomic_state.h"
+#include "state/error_line.h"
 
 namespace hf {
 
@@ -15,6 +16,14 @@ constexpr int kPassesPerShell = 100;
 constexpr double kConverged = 1e-08;
 constexpr double kStartTolerance = 0.001;
 constexpr double kFinalTolerance = 1e-12;
+
+// The tolerance ladder: the first rung whose bound the worst measure is below (strictly) sets
+// the norm tolerance; above the last bound the tolerance stays as it is.
+struct Rung {
+  double below;
+  double norm_tolerance;
+};
+constexpr std::array<Rung, 3> kToleranceLadder{{{1e-07, 1e-09}, {1e-05, 1e-07}, {0.001, 1e-05}}};
 
 // One line of the log: the shell, its energy, the measure column, the kind and the number.
 report::Line& update_line(report::Line& line, int shell) {
@@ -42,14 +51,14 @@ struct Changes {
 
 }  // namespace
 
-Status PICKUP() {
+Status PICKUP(ShellUpdate update_shell) {
   const int nc = atom.shells.core_count;
   const int unit = atom.report.report_unit;
   auto& energy = atom.energies.shell_energy;
   const int iteration_limit = kPassesPerShell * nc;
   int iteration_count = 0;
   double norm_tolerance = kStartTolerance;
-  int final_sweep = 0;
+  bool final_sweep = false;
   double worst_measure = 0.0;
   Changes changes;
   auto& energy_change = changes.energy_change;
@@ -59,7 +68,7 @@ Status PICKUP() {
   // Updates shell i and gives the change of its energy.
   auto update = [&](int i, double& change) {
     const double before = energy(i);
-    if (EXCHAN(i, norm_tolerance, final_sweep) == Status::error) return Status::error;
+    if (update_shell(i, norm_tolerance, final_sweep) == Status::error) return Status::error;
     change = energy(i) - before;
     return Status::ok;
   };
@@ -77,7 +86,7 @@ Status PICKUP() {
 
   for (;;) {
     // Main loop: update the least settled shell.
-    final_sweep = 0;
+    final_sweep = false;
     int pass = iteration_count + 1;
     bool settled = false;
     for (; pass <= iteration_limit; ++pass) {
@@ -95,25 +104,22 @@ Status PICKUP() {
         settled = true;
         break;
       }
-      if (worst_measure < 1e-07)
-        norm_tolerance = 1e-09;
-      else if (worst_measure < 1e-05)
-        norm_tolerance = 1e-07;
-      else if (worst_measure < 0.001)
-        norm_tolerance = 1e-05;
+      for (const Rung& rung : kToleranceLadder) {
+        if (worst_measure < rung.below) {
+          norm_tolerance = rung.norm_tolerance;
+          break;
+        }
+      }
       previous_energy_change(s) = energy_change(s);
       if (update(s, energy_change(s)) == Status::error) return Status::error;
       write_measured(s, worst_measure, "iterate ", pass);
     }
-    if (!settled) {
-      report::write_free(unit, " Error in pickup: too many iterations");
-      return Status::error;
-    }
+    if (!settled) return error_line("  Error in pickup: too many iterations");
 
     // Final sweep: every shell once, at the tightest tolerance, undamped.
     norm_tolerance = kFinalTolerance;
     iteration_count = pass - 1;
-    final_sweep = 1;
+    final_sweep = true;
     double largest_final = worst_measure;
     for (int i = 1; i <= nc; ++i) {
       ++iteration_count;

@@ -7,7 +7,8 @@
 #include "radial/eigenvalue_search.h"
 #include "radial/quadrature.h"
 #include "report/line_layout.h"
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
+#include "state/error_line.h"
 
 namespace hf {
 
@@ -47,10 +48,7 @@ Status HARTNR(double damping_factor) {
   const int unit = atom.report.report_unit;
   const int core = shells.core_count;
 
-  if (core < 1) {
-    report::write_free(unit, " Error in hartnr: no shells to iterate");
-    return Status::error;
-  }
+  if (core < 1) return error_line("  Error in hartnr: no shells to iterate");
 
   double electrons = 0.0;
   for (int j = 1; j <= core; ++j) electrons = electrons + shells.shell_occupancy(j);

@@ -1,7 +1,7 @@
 // Self-consistent Hartree iteration of the core shells in a local central potential.
 #pragma once
 
-#include "run/status.h"
+#include "state/status.h"
 
 namespace hf {
 
@@ -17,7 +17,7 @@ double Z_MADELUNG(double r);
 //   damping_factor  in: weight of the old charge (the run passes single-precision 0.9).
 // Writes atom.grid.effective_charge, atom.hartree, atom.energies, shell_extent and
 // shell_iterations. Fails when MASTER or YFUN fails (their messages), and with
-// " Error in hartnr: no shells to iterate" (free-form) when core_count < 1.
+// "  Error in hartnr: no shells to iterate" when core_count < 1.
 // Non-convergence is only the warning " Warning hartree: Iteration has not converged".
 Status HARTNR(double damping_factor);
 

@@ -17,9 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "app/program.h"
+#include "app/run_state.h"
 #include "report/text_units.h"
-#include "run/atomic_state.h"
-#include "run/program.h"
+#include "state/atomic_state.h"
 
 namespace {
 
@@ -139,8 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int home = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (home < 0 || ::chdir(scratch.run_dir().c_str()) != 0) fault("cannot enter the scratch directory");
 
-  hf::reset_run_state();
-  hf::report::reset_units();
+  hf::start_fresh_run();
   hf::report::set_console_input(std::string(reinterpret_cast<const char*>(data), size));
   hf::report::capture_unit(hf::report::kConsoleOut);
   const int status = hf::run_program();

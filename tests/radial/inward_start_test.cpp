@@ -84,8 +84,7 @@ TEST_F(InwardStart, NonNegativeEnergyIsRefusedWithItsLine) {
   charge.fill(1.0);
   for (const Refused& c : {Refused{0.0, "    0.000000D+00"}, Refused{0.25, "    2.500000D-01"},
                            Refused{12345.0, "    1.234500D+04"}}) {
-    report::reset_units();
-    report::capture_unit(report::kReportUnit);
+    report::capture_unit(report::kReportUnit);  // starts an empty capture
     EXPECT_EQ(INSCH(p, q, charge, c.energy, 0, 1000, 500), Status::error);
     EXPECT_EQ(report_text(), "  Error in insch: eau = " + c.field + " > 0\r\n");
   }

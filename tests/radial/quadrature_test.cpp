@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "run/atomic_state.h"
 #include "run/radial_grid.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "report_capture.h"
-#include "run/atomic_state.h"
 #include "run/radial_grid.h"
+#include "state/atomic_state.h"
 
 namespace hf::test {
 

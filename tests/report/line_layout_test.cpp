@@ -1,4 +1,4 @@
-// Line assembly: line breaks, repeat groups, layouts cut short and restarted, free-form lines.
+// Line assembly: fields in order, line breaks, free-form lines and headings.
 #include "report/line_layout.h"
 
 #include <gtest/gtest.h>
@@ -11,53 +11,43 @@ namespace {
 using Lines = std::vector<std::string>;
 
 TEST(LineLayout, LineBreaksEndLinesEvenEmptyOnes) {
-  EXPECT_EQ(render_layout(Layout{{line_break()}}, {}), (Lines{"", ""}));
+  EXPECT_EQ(Line().line_break().lines(), (Lines{"", ""}));
   EXPECT_EQ(Line().line_break().text("a").lines(), (Lines{"", "a"}));
   EXPECT_EQ(Line().text("a").line_break().lines(), (Lines{"a", ""}));
   EXPECT_EQ(Line().text("a").line_break().line_break().text("b").lines(), (Lines{"a", "", "b"}));
   EXPECT_EQ(Line().lines(), (Lines{""}));
 }
 
-TEST(LineLayout, FieldsFollowEachOtherWithRepeatCounts) {
-  Layout layout{{literal("x"), repeated(3, integer(3)), blanks(2), text(), text(6)}};
-  EXPECT_EQ(render_layout(layout, {1, -2, 30, std::string(" 1s "), std::string("abc")}),
-            (Lines{"x  1 -2 30   1s    abc"}));
-}
-
-// The overlap-table header: 11 blanks, then up to 8 groups of 4 blanks, a label and "> ".
-Layout header_layout() {
-  return Layout{{blanks(11)}, 8, {blanks(4), text(), literal("> ")}, {}};
-}
-
-TEST(LineLayout, MissingValuesCutTheLayoutAtTheFirstValueFieldLeftEmpty) {
-  EXPECT_EQ(render_layout(header_layout(), {std::string(" 1s ")}), (Lines{"                1s >     "}));
-  const Lines three = render_layout(header_layout(), {std::string(" 1s "), std::string(" 2s "), std::string(" 2p ")});
-  EXPECT_EQ(three, (Lines{"                1s >      2s >      2p >     "}));
-  // Literals before the first missing value are still written.
-  EXPECT_EQ(render_layout(Layout{{literal("x="), integer(2), literal(" y="), integer(2), literal("!")}}, {7}),
-            (Lines{"x= 7 y="}));
-}
-
-TEST(LineLayout, SurplusValuesRestartFromTheRepeatedGroupOnANewLine) {
-  Layout with_group{{literal("A")}, 2, {integer(3)}, {literal(";")}};
-  EXPECT_EQ(render_layout(with_group, {1, 2, 3, 4, 5}), (Lines{"A  1  2;", "  3  4;", "  5"}));
-  Layout without_group{{literal("v"), integer(2)}};
-  EXPECT_EQ(render_layout(without_group, {1, 2, 3}), (Lines{"v 1", "v 2", "v 3"}));
-  // A layout without value fields cannot take the surplus: it is written once.
-  EXPECT_EQ(render_layout(Layout{{literal("t")}}, {1}), (Lines{"t"}));
-}
-
-TEST(LineLayout, ValueOfTheWrongKindShowsAsterisks) {
-  EXPECT_EQ(render_layout(Layout{{integer(3), fixed(6, 2)}}, {1.5, 2}), (Lines{"*********"}));
+// Each field right after the one before, rendered by its rules; a negative count of blanks
+// adds none, a value too wide for its field shows as asterisks.
+TEST(LineLayout, FieldsFollowEachOther) {
+  const Line line = Line()
+                        .text("x")
+                        .integer(1, 3)
+                        .integer(-2, 3)
+                        .integer(1000, 3)
+                        .blanks(2)
+                        .blanks(-1)
+                        .chars(" 1s ")
+                        .chars("abc", 6)
+                        .chars("abcdef", 2)
+                        .fixed(-0.0002, 8, 3)
+                        .exponent(-0.5, 15, 8, 'D')
+                        .exponent(9.96, 10, 1);
+  EXPECT_EQ(line.lines(), (Lines{"x  1 -2***   1s    abcab   0.000-5.00000000D-01   1.0E+01"}));
 }
 
 TEST(LineLayout, WrittenLinesEndInCarriageReturnLineFeed) {
   reset_units();
   capture_unit(kReportUnit);
   Line().text(" r0 =").fixed(0.0002, 10, 5).blanks(4).text(" h=").fixed(0.011918390573078392, 10, 5).write(kReportUnit);
+  Line().text("a").line_break().text("b").write(kReportUnit);
   write_free(kReportUnit, "");
   write_free(kReportUnit, " Error exit in HF Program");
-  EXPECT_EQ(captured(kReportUnit), " r0 =   0.00020     h=   0.01192\r\n \r\n  Error exit in HF Program\r\n");
+  write_heading(kReportUnit, " Start Hartree Iteration for ", "He  ");
+  EXPECT_EQ(captured(kReportUnit),
+            " r0 =   0.00020     h=   0.01192\r\na\r\nb\r\n \r\n  Error exit in HF Program\r\n"
+            "\r\n Start Hartree Iteration for He  \r\n\r\n");
   reset_units();
 }
 

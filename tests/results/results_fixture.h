@@ -12,8 +12,8 @@
 
 #include "report/text_units.h"
 #include "report_capture.h"
-#include "run/atomic_state.h"
 #include "run/radial_grid.h"
+#include "state/atomic_state.h"
 
 namespace hf::test {
 

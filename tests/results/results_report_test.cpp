@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "hartree_stage.h"
 #include "hydrogenic.h"
 #include "results_fixture.h"
-#include "run/atom_input.h"
+#include "scf/exchange_update.h"
 #include "scf/hartree_fock_driver.h"
-#include "scf/hartree_iteration.h"
 
 namespace hf::test {
 namespace {
@@ -163,12 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
 // A converged krypton core: the tables group 1s-4s, 2p-4p and 3d, and since Hartree-Fock
 // orbitals are orthonormal, every diagonal entry (norm minus 1) and off-diagonal overlap is tiny.
 TEST_F(ResultsTest, ConvergedKryptonOrbitalsAreOrthonormalWithinEachL) {
-  report::set_console_input("Kr\n8\n36\n");
-  double damping = 0.0;
-  double g_factor = 0.0;
-  ASSERT_EQ(DATAIN(damping, g_factor), Status::ok);
-  ASSERT_EQ(HARTNR(damping), Status::ok);
-  ASSERT_EQ(PICKUP(), Status::ok);
+  run_input_and_hartree_stages("Kr\n8\n36\n");
+  ASSERT_EQ(PICKUP(EXCHAN), Status::ok);
   ASSERT_EQ(OUTPUT(), Status::ok);
 
   const std::string console = console_text();

@@ -10,8 +10,9 @@
 #include <limits>
 #include <string>
 
+#include "app/run_state.h"
 #include "report/text_units.h"
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 namespace {
@@ -19,12 +20,11 @@ namespace {
 class AtomInput : public ::testing::Test {
  protected:
   void SetUp() override {
-    reset_run_state();
-    report::reset_units();
+    start_fresh_run();
     report::capture_unit(report::kConsoleOut);
     report::capture_unit(report::kReportUnit);
   }
-  void TearDown() override { report::reset_units(); }
+  void TearDown() override { start_fresh_run(); }
 
   Status run(const std::string& input) {
     report::set_console_input(input);

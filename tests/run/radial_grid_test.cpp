@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "report_capture.h"
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 namespace {

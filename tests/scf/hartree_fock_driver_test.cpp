@@ -1,5 +1,6 @@
-// The core Hartree-Fock driver against a scripted stand-in for the exchange update: each
-// update of a shell changes its energy by a chosen amount, and every call is recorded.
+// The core Hartree-Fock driver (PICKUP): against a scripted update step, whose each update of
+// a shell changes its energy by a chosen amount and whose every call is recorded; and with
+// the exchange update itself, against published orbital energies.
 #include "scf/hartree_fock_driver.h"
 
 #include <gtest/gtest.h>
@@ -8,30 +9,30 @@
 #include <string>
 #include <vector>
 
+#include "hartree_stage.h"
+#include "report/text_units.h"
 #include "report_capture.h"
-#include "run/atomic_state.h"
 #include "scf/exchange_update.h"
+#include "state/atomic_state.h"
 
 namespace hf {
-
 namespace {
 
 struct Call {
   int shell;
   double norm_tolerance;
-  int final_sweep;
+  bool final_sweep;
 };
 
-struct ScriptedExchange {
+struct ScriptedUpdate {
   std::vector<Call> calls;
   std::function<double(int shell, int update)> change;  // update counts the shell's calls from 1
   int failing_call = 0;                                 // the call that takes the error return
   OneBased<int, kMaxShells> updates{};
 } script;
 
-}  // namespace
-
-Status EXCHAN(const int& shell_index, const double& norm_tolerance, const int& final_sweep) {
+// The update step PICKUP is given in place of EXCHAN.
+Status scripted_update(int shell_index, double norm_tolerance, bool final_sweep) {
   script.calls.push_back({shell_index, norm_tolerance, final_sweep});
   if (static_cast<int>(script.calls.size()) == script.failing_call) return Status::error;
   const int update = ++script.updates(shell_index);
@@ -39,13 +40,11 @@ Status EXCHAN(const int& shell_index, const double& norm_tolerance, const int& f
   return Status::ok;
 }
 
-namespace {
-
 class Pickup : public ReportCapture {
  protected:
   void SetUp() override {
     ReportCapture::SetUp();
-    script = ScriptedExchange{};
+    script = ScriptedUpdate{};
     atom.names.atom_symbol = {'B', 'e', ' ', ' '};
   }
   // Core shells with these starting energies, labelled " 1s ", " 2s ", ...
@@ -69,8 +68,8 @@ class Pickup : public ReportCapture {
     for (const Call& c : script.calls) t.push_back(c.norm_tolerance);
     return t;
   }
-  std::vector<int> final_flags() const {
-    std::vector<int> f;
+  std::vector<bool> final_flags() const {
+    std::vector<bool> f;
     for (const Call& c : script.calls) f.push_back(c.final_sweep);
     return f;
   }
@@ -100,10 +99,10 @@ class Pickup : public ReportCapture {
 TEST_F(Pickup, SettledShellsGoStraightToTheFinalSweep) {
   set_shells({-4.5, -0.25});
   script.change = [](int shell, int) { return shell == 1 ? -0.125 : -0.0625; };
-  ASSERT_EQ(PICKUP(), Status::ok);
+  ASSERT_EQ(PICKUP(scripted_update), Status::ok);
   EXPECT_EQ(shells_updated(), (std::vector<int>{1, 1, 2, 2, 1, 2}));
   EXPECT_EQ(tolerances(), (std::vector<double>{1e-3, 1e-3, 1e-3, 1e-3, 1e-12, 1e-12}));
-  EXPECT_EQ(final_flags(), (std::vector<int>{0, 0, 0, 0, 1, 1}));
+  EXPECT_EQ(final_flags(), (std::vector<bool>{false, false, false, false, true, true}));
   EXPECT_EQ(report_text(),
             "\r\n    Hartree-Fock Iteration for Be  \r\n\r\n"
             "   1s      -4.62500000    **********    initial    1\r\n"
@@ -122,7 +121,7 @@ TEST_F(Pickup, ToleranceLadderFollowsTheWorstMeasure) {
     const double changes[] = {50505.05, 505.05, 5.05, 0.05};
     return update <= 4 ? changes[update - 1] : 0.0;
   };
-  ASSERT_EQ(PICKUP(), Status::ok);
+  ASSERT_EQ(PICKUP(scripted_update), Status::ok);
   EXPECT_EQ(tolerances(), (std::vector<double>{1e-3, 1e-3, 1e-3, 1e-5, 1e-7, 1e-9, 1e-12}));
   EXPECT_EQ(log(), (std::vector<std::string>{"initial 1", "initial 2", "iterate 3", "iterate 4", "iterate 5",
                                              "iterate 6", "final 7"}));
@@ -144,10 +143,10 @@ TEST_P(MeasureAtAThreshold, FallsOnTheSideOfTheStrictComparison) {
   const Boundary& b = GetParam();
   set_shells({b.energy - 1.0});
   script.change = [](int, int update) { return update == 1 ? 1.0 : 0.0; };
-  ASSERT_EQ(PICKUP(), Status::ok);
+  ASSERT_EQ(PICKUP(scripted_update), Status::ok);
   ASSERT_EQ(static_cast<int>(script.calls.size()), b.calls);
   EXPECT_EQ(script.calls[2].norm_tolerance, b.tolerance);
-  EXPECT_EQ(script.calls.back().final_sweep, 1);
+  EXPECT_TRUE(script.calls.back().final_sweep);
 }
 
 INSTANTIATE_TEST_SUITE_P(Thresholds, MeasureAtAThreshold,
@@ -160,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(Thresholds, MeasureAtAThreshold,
 TEST_F(Pickup, LeastSettledShellIsUpdatedTiesToTheLowerIndex) {
   set_shells({-2.0, -2.0, -2.0});
   script.change = [](int shell, int update) { return update == 1 ? 0.5 : (shell == 1 ? 0.3 : 0.25); };
-  ASSERT_EQ(PICKUP(), Status::ok);
+  ASSERT_EQ(PICKUP(scripted_update), Status::ok);
   EXPECT_EQ(shells_updated(), (std::vector<int>{1, 1, 2, 2, 3, 3, 2, 3, 1, 1, 2, 3}));
   EXPECT_EQ(log().back(), "final 12");
 }
@@ -170,9 +169,9 @@ TEST_F(Pickup, LeastSettledShellIsUpdatedTiesToTheLowerIndex) {
 TEST_F(Pickup, UnconfirmedFinalSweepResumesTheMainLoop) {
   set_shells({-4.0});
   script.change = [](int, int update) { return update <= 2 ? 0.5 : 0.25; };
-  ASSERT_EQ(PICKUP(), Status::ok);
+  ASSERT_EQ(PICKUP(scripted_update), Status::ok);
   EXPECT_EQ(tolerances(), (std::vector<double>{1e-3, 1e-3, 1e-12, 1e-12, 1e-12}));
-  EXPECT_EQ(final_flags(), (std::vector<int>{0, 0, 1, 0, 1}));
+  EXPECT_EQ(final_flags(), (std::vector<bool>{false, false, true, false, true}));
   EXPECT_EQ(log(), (std::vector<std::string>{"initial 1", "initial 2", "final 3", "iterate 4", "final 5"}));
   EXPECT_NE(report_text().find("   9.1E-02    final      3\r\n"), std::string::npos) << report_text();
 }
@@ -181,7 +180,7 @@ TEST_F(Pickup, UnconfirmedFinalSweepResumesTheMainLoop) {
 TEST_F(Pickup, MainLoopBudgetIsOneHundredPassesPerShell) {
   set_shells({-1000.0});
   script.change = [](int, int update) { return update % 2 == 1 ? 1.0 : 2.0; };
-  EXPECT_EQ(PICKUP(), Status::error);
+  EXPECT_EQ(PICKUP(scripted_update), Status::error);
   EXPECT_EQ(script.calls.size(), 100u);
   EXPECT_EQ(log().back(), "iterate 100");
   const std::string ending = "iterate  100\r\n  Error in pickup: too many iterations\r\n";
@@ -197,7 +196,7 @@ TEST_F(Pickup, FinalSweepAtTheLastPassThatFailsEndsTheRun) {
     if (update > 197) return 1.0;
     return update % 2 == 1 ? 1.0 : 2.0;
   };
-  EXPECT_EQ(PICKUP(), Status::error);
+  EXPECT_EQ(PICKUP(scripted_update), Status::error);
   EXPECT_EQ(script.calls.size(), 201u);
   const std::vector<std::string> entries = log();
   ASSERT_GE(entries.size(), 3u);
@@ -216,7 +215,7 @@ TEST_P(ExchangeFails, EndsTheIterationAtOnce) {
   set_shells({-4.0});
   script.change = [](int, int update) { return update == 1 ? 0.5 : 0.25; };
   script.failing_call = GetParam();
-  EXPECT_EQ(PICKUP(), Status::error);
+  EXPECT_EQ(PICKUP(scripted_update), Status::error);
   EXPECT_EQ(static_cast<int>(script.calls.size()), GetParam());
   EXPECT_EQ(static_cast<int>(log().size()), GetParam() - 1);
   EXPECT_EQ(report_text().find("Error"), std::string::npos);
@@ -224,6 +223,33 @@ TEST_P(ExchangeFails, EndsTheIterationAtOnce) {
 
 // Without a failure the calls are: initial 1, 2, iterate 3, final 4.
 INSTANTIATE_TEST_SUITE_P(Calls, ExchangeFails, ::testing::Values(1, 2, 3, 4));
+
+// ---------------------------------------------------------------- with the exchange update
+
+struct PublishedAtom {
+  const char* input;
+  std::vector<double> energies;  // numerical Hartree-Fock orbital energies, hartree
+};
+
+class PublishedEnergies : public ReportCapture, public ::testing::WithParamInterface<PublishedAtom> {};
+
+// The program's update step, EXCHAN, from the Hartree stage of a real atom: the final orbital
+// energies against the published numerical Hartree-Fock values.
+TEST_P(PublishedEnergies, FinalOrbitalEnergiesMatch) {
+  const PublishedAtom& a = GetParam();
+  run_input_and_hartree_stages(a.input);
+  ASSERT_EQ(PICKUP(EXCHAN), Status::ok) << report_text();
+  ASSERT_EQ(atom.shells.core_count, static_cast<int>(a.energies.size()));
+  for (int j = 1; j <= atom.shells.core_count; ++j)
+    EXPECT_NEAR(atom.energies.shell_energy(j), a.energies[j - 1], 2e-5) << "shell " << j;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Atoms, PublishedEnergies,
+    ::testing::Values(PublishedAtom{"He\n1\n2\n", {-0.91795556}},
+                      PublishedAtom{"Ne\n3\n10\n", {-32.77244, -1.93039, -0.85041}},
+                      PublishedAtom{"Ar\n5\n18\n", {-118.61035, -12.32215, -9.57147, -1.27735, -0.59102}}),
+    [](const auto& info) { return std::string(info.param.input, 2); });
 
 }  // namespace
 }  // namespace hf

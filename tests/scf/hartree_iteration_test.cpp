@@ -12,9 +12,9 @@
 
 #include "radial/eigenvalue_search.h"
 #include "report_capture.h"
-#include "run/atomic_state.h"
 #include "run/radial_grid.h"
 #include "run/shell_labels.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 namespace {

@@ -31,6 +31,7 @@ class OneBased {
   void fill(const T& value) { data_.fill(value); }
   T* data() { return data_.data(); }
   const T* data() const { return data_.data(); }
+  friend bool operator==(const OneBased&, const OneBased&) = default;
 
  private:
   static void check([[maybe_unused]] int i) {
@@ -52,6 +53,7 @@ class OneBasedColumns {
   const Column& column(int j) const { return columns_(j); }
   T& operator()(int i, int j) { return columns_(j)(i); }
   const T& operator()(int i, int j) const { return columns_(j)(i); }
+  friend bool operator==(const OneBasedColumns&, const OneBasedColumns&) = default;
 
  private:
   OneBased<Column, Cols> columns_{};

@@ -1,4 +1,4 @@
-#include "run/program.h"
+#include "app/program.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,10 +7,11 @@
 #include "report/text_units.h"
 #include "results/results_report.h"
 #include "run/atom_input.h"
-#include "run/atomic_state.h"
-#include "run/status.h"
+#include "scf/exchange_update.h"
 #include "scf/hartree_fock_driver.h"
 #include "scf/hartree_iteration.h"
+#include "state/atomic_state.h"
+#include "state/status.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ hf::Status run_stages() {
   double nuclear_g_factor = 0.0;
   if (hf::DATAIN(damping_factor, nuclear_g_factor) == hf::Status::error) return hf::Status::error;
   if (hf::HARTNR(damping_factor) == hf::Status::error) return hf::Status::error;
-  if (hf::PICKUP() == hf::Status::error) return hf::Status::error;
+  if (hf::PICKUP(hf::EXCHAN) == hf::Status::error) return hf::Status::error;
   if (hf::OUTPUT() == hf::Status::error) return hf::Status::error;
   return hf::Status::ok;
 }

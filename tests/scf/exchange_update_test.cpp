@@ -1,4 +1,7 @@
-// The exchange update of a shell (EXCHAN) and the core Hartree-Fock iteration (PICKUP).
+// The exchange update of a shell (EXCHAN): its first call, the driving term it solves for, the
+// norm loop and its refusals.
+#include "scf/exchange_update.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,31 +13,21 @@
 #include <string>
 #include <vector>
 
+#include "hartree_stage.h"
 #include "potentials/driven_solution.h"
 #include "potentials/multipole_potential.h"
 #include "radial/eigenvalue_search.h"
 #include "radial/quadrature.h"
 #include "report/text_units.h"
 #include "report_capture.h"
-#include "run/atom_input.h"
-#include "run/atomic_state.h"
 #include "run/radial_grid.h"
-#include "scf/exchange_update.h"
-#include "scf/hartree_fock_driver.h"
 #include "scf/hartree_iteration.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// The atomic state as it is, with every routine's private state back at its start: the
-// next EXCHAN call is the first of a run again.
-void restart_routines() {
-  const auto saved = std::make_unique<AtomicState>(atom);
-  reset_run_state();
-  atom = *saved;
-}
 
 double norm_of(const Radial& p, int m) {
   Radial w;
@@ -42,32 +35,16 @@ double norm_of(const Radial& p, int m) {
   return RINT(w, 1, m, 7, atom.grid.grid_step);
 }
 
-// A real core after the Hartree stage: the console dialogue of the input stage, then HARTNR.
-class HartreeCore : public ReportCapture {
+// A real neon core after the Hartree stage: the console dialogue of the input stage, then HARTNR.
+class NeonCore : public ReportCapture {
  protected:
   void SetUp() override {
     ReportCapture::SetUp();
-    report::capture_unit(report::kConsoleOut);
-  }
-
-  void start(const std::string& input) {
-    report::set_console_input(input);
-    double damping = 0.0;
-    double g_factor = 0.0;
-    ASSERT_EQ(DATAIN(damping, g_factor), Status::ok);
-    ASSERT_EQ(HARTNR(damping), Status::ok);
+    run_input_and_hartree_stages("Ne\n3\n10\n");
     report::capture_unit(report::kReportUnit);  // only what follows the Hartree stage
   }
 
   static int extent(int j) { return atom.shells.shell_extent(j); }
-};
-
-class NeonCore : public HartreeCore {
- protected:
-  void SetUp() override {
-    HartreeCore::SetUp();
-    start("Ne\n3\n10\n");
-  }
 };
 
 // ---------------------------------------------------------------- first call and extents
@@ -77,7 +54,7 @@ TEST_F(NeonCore, FirstCallCopiesEveryCoreShellAtAllPoints) {
     atom.hf.orbital_p.column(j).fill(kNaN);
     atom.hf.orbital_q.column(j).fill(kNaN);
   }
-  ASSERT_EQ(EXCHAN(2, 1e-3, 0), Status::ok);
+  ASSERT_EQ(EXCHAN(2, 1e-3, false), Status::ok);
   const auto& hf = atom.hf;
   const auto& hartree = atom.hartree;
   for (int j = 1; j <= 3; ++j) {
@@ -102,13 +79,13 @@ TEST_F(NeonCore, ValuesBeyondTheExtentsNeverEnterAnUpdate) {
   struct Call {
     int shell;
     double tolerance;
-    int final_sweep;
+    bool final_sweep;
   };
-  const std::vector<Call> calls{{1, 1e-3, 0}, {2, 1e-3, 0}, {3, 1e-3, 0},
-                                {1, 1e-5, 0}, {2, 1e-12, 1}, {3, 1e-12, 1}};
+  const std::vector<Call> calls{{1, 1e-3, false}, {2, 1e-3, false}, {3, 1e-3, false},
+                                {1, 1e-5, false}, {2, 1e-12, true}, {3, 1e-12, true}};
   const auto after_hartree = std::make_unique<AtomicState>(atom);
   auto run = [&](bool poisoned) {
-    reset_run_state();
+    reset_exchange_update();
     atom = *after_hartree;
     if (poisoned) {
       for (int j = 1; j <= 3; ++j)
@@ -175,7 +152,7 @@ class NeonModel {
   }
 
   // The driving term that shell i's next update must use; records what the update stores.
-  Radial driving_term(int i, int final_sweep) {
+  Radial driving_term(int i, bool final_sweep) {
     Radial direct = direct_potential();
     Radial s;
     const int m = atom.shells.shell_extent(i);
@@ -196,7 +173,7 @@ class NeonModel {
     }
     if (!stored_[i - 1]) {
       stored_[i - 1] = s;
-    } else if (final_sweep == 0) {
+    } else if (!final_sweep) {
       for (int k = 1; k <= m; ++k) s(k) = 0.5 * (s(k) + (*stored_[i - 1])(k));
       stored_[i - 1] = s;
     }
@@ -205,9 +182,9 @@ class NeonModel {
 
   // After the update: the new orbital, and the density of the direct potential unless the
   // update was part of a final sweep.
-  void updated(int i, int final_sweep) {
+  void updated(int i, bool final_sweep) {
     const Radial& p = atom.hf.orbital_p.column(i);
-    if (final_sweep == 0) {
+    if (!final_sweep) {
       const Radial& old = orbital(i);
       for (int k = 1; k <= extent(i); ++k) density_(k) += occupancy(i) * (p(k) * p(k) - old(k) * old(k));
     }
@@ -236,11 +213,12 @@ class NeonModel {
 TEST_F(NeonCore, EachUpdateSolvesTheHartreeFockDrivenEquation) {
   struct Call {
     int shell;
-    int final_sweep;
+    bool final_sweep;
   };
   // First updates, damped second updates, a first update inside a final sweep (stored, D not
   // updated), a final-sweep update (undamped) and updates made while D lags behind.
-  const Call calls[] = {{1, 0}, {1, 0}, {2, 1}, {2, 0}, {3, 0}, {3, 1}, {1, 1}, {2, 0}, {3, 0}};
+  const Call calls[] = {{1, false}, {1, false}, {2, true}, {2, false}, {3, false},
+                        {3, true},  {1, true},  {2, false}, {3, false}};
   NeonModel model;
   for (const Call& c : calls) {
     SCOPED_TRACE("shell " + std::to_string(c.shell) + " final_sweep " + std::to_string(c.final_sweep));
@@ -305,9 +283,9 @@ TEST_P(EmptyShellUpdate, GivesTheBareNucleusEnergyFromAnyNearbyGuess) {
   const double kappa = GetParam().kappa;
   const int m = atom.shells.shell_extent(1);
   for (const double offset : {0.0, 0.5 * kappa, -0.5 * kappa}) {
-    restart_routines();
+    reset_exchange_update();  // the next update is the first of a run
     atom.energies.shell_energy_guess(1) = reference_energy + offset;
-    ASSERT_EQ(EXCHAN(1, 1e-12, 0), Status::ok) << report_text();
+    ASSERT_EQ(EXCHAN(1, 1e-12, false), Status::ok) << report_text();
     EXPECT_NEAR(atom.energies.shell_energy(1), exact(), 1e-12 * std::fabs(exact())) << "offset " << offset;
     double deviation = 0.0;
     for (int k = 1; k <= m; ++k)
@@ -325,17 +303,17 @@ TEST_P(EmptyShellUpdate, GivesTheBareNucleusEnergyFromAnyNearbyGuess) {
 TEST_P(EmptyShellUpdate, NormLoopGivesUpAfterThirtySolveCalls) {
   const double kappa = GetParam().kappa;
   for (const auto& [distance, settles] : {std::pair{2.5e-7, true}, std::pair{1e-8, false}}) {
-    restart_routines();
+    reset_exchange_update();  // the next update is the first of a run
     report::capture_unit(report::kReportUnit);
     atom.energies.shell_energy(1) = 123.0;
     atom.energies.shell_energy_guess(1) = reference_energy - 2.0 * kappa * (1.0 - distance);
     if (settles) {
-      EXPECT_EQ(EXCHAN(1, 1e-12, 0), Status::ok);
+      EXPECT_EQ(EXCHAN(1, 1e-12, false), Status::ok);
       EXPECT_NEAR(atom.energies.shell_energy(1), exact(), 1e-12 * std::fabs(exact()));
       EXPECT_EQ(report_text(), "");
       continue;
     }
-    EXPECT_EQ(EXCHAN(1, 1e-12, 0), Status::error);
+    EXPECT_EQ(EXCHAN(1, 1e-12, false), Status::error);
     EXPECT_EQ(report_text(), "  Error in fock:  norm loop fails to converge\r\n");
     EXPECT_EQ(atom.energies.shell_energy(1), 123.0);
     for (int k = 1; k <= kGridPoints; ++k)
@@ -346,7 +324,7 @@ TEST_P(EmptyShellUpdate, NormLoopGivesUpAfterThirtySolveCalls) {
 // A starting energy above zero stops in SOLVE's inward start; EXCHAN adds no message.
 TEST_P(EmptyShellUpdate, RefusedEnergyIsPassedOnWithoutAMessage) {
   atom.energies.shell_energy_guess(1) = 0.25 - GetParam().kappa;
-  EXPECT_EQ(EXCHAN(1, 1e-12, 0), Status::error);
+  EXPECT_EQ(EXCHAN(1, 1e-12, false), Status::error);
   EXPECT_EQ(report_text(), "  Error in insch: eau =     2.500000D-01 > 0\r\n");
   EXPECT_EQ(atom.energies.shell_energy(1), 123.0);
   for (int k = 1; k <= kGridPoints; ++k)
@@ -360,32 +338,6 @@ INSTANTIATE_TEST_SUITE_P(States, EmptyShellUpdate,
                            return "Z" + std::to_string(static_cast<int>(info.param.z)) + "_n" +
                                   std::to_string(info.param.n) + "_l" + std::to_string(info.param.l);
                          });
-
-// ---------------------------------------------------------------- the whole iteration
-
-struct PublishedAtom {
-  const char* input;
-  std::vector<double> energies;  // numerical Hartree-Fock orbital energies, hartree
-};
-
-class PublishedEnergies : public HartreeCore, public ::testing::WithParamInterface<PublishedAtom> {};
-
-// The final orbital energies against the published numerical Hartree-Fock values.
-TEST_P(PublishedEnergies, FinalOrbitalEnergiesMatch) {
-  const PublishedAtom& a = GetParam();
-  start(a.input);
-  ASSERT_EQ(PICKUP(), Status::ok) << report_text();
-  ASSERT_EQ(atom.shells.core_count, static_cast<int>(a.energies.size()));
-  for (int j = 1; j <= atom.shells.core_count; ++j)
-    EXPECT_NEAR(atom.energies.shell_energy(j), a.energies[j - 1], 2e-5) << "shell " << j;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Atoms, PublishedEnergies,
-    ::testing::Values(PublishedAtom{"He\n1\n2\n", {-0.91795556}},
-                      PublishedAtom{"Ne\n3\n10\n", {-32.77244, -1.93039, -0.85041}},
-                      PublishedAtom{"Ar\n5\n18\n", {-118.61035, -12.32215, -9.57147, -1.27735, -0.59102}}),
-    [](const auto& info) { return std::string(info.param.input, 2); });
 
 }  // namespace
 }  // namespace hf

@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "run/program.h"
+#include "app/program.h"
+#include "app/run_state.h"
 
 namespace {
 
@@ -61,5 +62,6 @@ int answer_arguments(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (argc > 1) return answer_arguments(argc, argv);
+  hf::start_fresh_run();
   return hf::run_program();
 }

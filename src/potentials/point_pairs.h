@@ -1,9 +1,10 @@
-// Element-wise loops over grid points, two points at a time.
+// Element-wise loops over grid points, two points at a time (the multipole potentials and the
+// running integrals).
 #pragma once
 
 #include <cstring>
 
-#include "run/atomic_state.h"
+#include "state/atomic_state.h"
 
 namespace hf {
 
