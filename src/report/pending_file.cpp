@@ -31,9 +31,9 @@ std::string random_part() {
            (++counter * 0x9E3779B97F4A7C15ULL);
   }
   std::string part(8, ' ');
-  for (char& c : part) {
+  for (char& c : part) {  // 8 letters take 48 of the 64 bits
     c = kAlphabet[bits % 62];
-    bits = bits / 62 + (bits % 62) * 0x2545F4914F6CDD1DULL;  // keep mixing past the first few letters
+    bits /= 62;
   }
   return part;
 }

@@ -15,7 +15,8 @@ inline constexpr int kReportUnit = 8;
 inline constexpr int kOrbitalTableUnit = 18;
 
 // A fault that ends the run at once: unreadable input, a file that cannot be
-// opened, written or closed, an unusable file name. main prints "hfatom: <what()>".
+// opened, written, synced or installed, an unusable file name. main prints
+// "hfatom: <what()>".
 class RunDiagnostic : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
