@@ -1,7 +1,14 @@
 // Several runs with the same symbol in one directory at the same time: each writes its own
 // temporary files and installs its report and table as one step, so the names end up
 // holding one run's pair, never a mixture, and each status tells what that run did.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <map>
 #include <string>
@@ -86,6 +93,46 @@ TEST(ConcurrentRuns, FailingRunsLeaveTheSucceedingRunsFiles) {
     EXPECT_EQ(read_file(*dir / run.errors), "hfatom: cannot write report file \"He  .out\": File too large\n");
   }
   const int raw = wait_for(succeeding);
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << "wait status " << raw;
+  EXPECT_EQ(names_in(*dir), (std::vector<std::string>{"He  .dat", "He  .out"}));
+  EXPECT_TRUE(read_file(*dir / "He  .out") == read_file(reference / "He  .out"));
+  EXPECT_TRUE(read_file(*dir / "He  .dat") == read_file(reference / "He  .dat"));
+}
+
+// The renames wait for an exclusive flock on the directory: while another process holds
+// one, a finished run keeps its files hidden and waits; a signal then still removes them.
+TEST(ConcurrentRuns, InstallationWaitsForTheDirectoryLock) {
+  const fs::path reference = fs::path(HFATOM_TEST_DATA) / "He";
+  const auto dir = scratch_directory();
+  write_file(*dir / "hfatom-input", read_file(reference / "input"));
+  const int lock = open(dir->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(lock, 0);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+  const std::vector<Started> runs = start_all(*dir, {"hfatom-input", "hfatom-input"});
+  // Both runs have written everything once their hidden tables are complete.
+  const auto complete_tables = [&] {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(*dir))
+      if (entry.path().filename().string().rfind(".He  .dat.", 0) == 0 &&
+          entry.file_size() == fs::file_size(reference / "He  .dat"))
+        ++count;
+    return count;
+  };
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (complete_tables() < 2 && std::chrono::steady_clock::now() < give_up)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(fs::exists(*dir / "He  .out"));
+  EXPECT_FALSE(fs::exists(*dir / "He  .dat"));
+
+  kill(runs[0].pid, SIGTERM);
+  const int killed = wait_for(runs[0].pid);
+  EXPECT_TRUE(WIFSIGNALED(killed) && WTERMSIG(killed) == SIGTERM) << "wait status " << killed;
+  EXPECT_EQ(complete_tables(), 1);
+
+  flock(lock, LOCK_UN);
+  close(lock);
+  const int raw = wait_for(runs[1].pid);
   EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << "wait status " << raw;
   EXPECT_EQ(names_in(*dir), (std::vector<std::string>{"He  .dat", "He  .out"}));
   EXPECT_TRUE(read_file(*dir / "He  .out") == read_file(reference / "He  .out"));

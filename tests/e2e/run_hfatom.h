@@ -117,13 +117,13 @@ inline std::map<std::string, std::string> directory_contents(const fs::path& dir
 // standard output goes to `console` unless `console_fd` is given, and standard error to
 // `errors`. `shell_setup`, when given, runs first in /bin/sh (e.g. "ulimit -f 4;").
 struct Spawn {
-  fs::path dir;
+  fs::path dir = {};
   std::string input = "hfatom-input";
   std::string console = "hfatom-console";
   int console_fd = -1;
   std::string errors = "hfatom-errors";
-  std::string shell_setup;
-  std::vector<int> ignored_signals;  // ignored in the child, as nohup does; others default
+  std::string shell_setup = {};
+  std::vector<int> ignored_signals = {};  // ignored in the child, as nohup does; others default
   std::string exe = HFATOM_EXE;
 };
 
