@@ -69,13 +69,25 @@ def find_executable(executable: str | os.PathLike[str] | None = None) -> Path:
     return Path(found).resolve()
 
 
+def _lock_directory(directory: Path) -> int:
+    """Takes the lock that keeps runs through this package out of each other's directory and
+    returns its descriptor (close it to release)."""
+    identity = directory.stat()
+    name = f"hfatom-run-{identity.st_dev}-{identity.st_ino}.lock"
+    lock = os.open(Path(tempfile.gettempdir()) / name, os.O_RDWR | os.O_CREAT | os.O_CLOEXEC, 0o666)
+    fcntl.flock(lock, fcntl.LOCK_EX)
+    return lock
+
+
 def run(symbol: str, shells: int, charge: int, *, workdir: str | os.PathLike[str] | None = None,
         executable: str | os.PathLike[str] | None = None, timeout: float | None = None) -> RunResult:
     """Runs the program for `symbol` with `shells` shells and nuclear charge `charge` in `workdir`.
 
     `workdir` is created if needed; None makes a new temporary directory, which is left in
-    place with the files. Runs in one directory wait for each other (an exclusive lock on
-    the directory itself), since they would write the same files. Returns the result of a
+    place with the files. Runs in one directory wait for each other, since they would write
+    the same files: an exclusive lock on a file named after the directory's device and inode
+    in the system's temporary directory (the program itself locks the directory while it
+    installs its files, so a lock on the directory would make it wait for ever). Returns the result of a
     finished or failed computation; raises ProgramError when the program ends with a
     diagnostic (status 2, with its message), a signal or an unknown status, or cannot be
     started, and FormatError when a file it wrote does not read.
@@ -87,9 +99,8 @@ def run(symbol: str, shells: int, charge: int, *, workdir: str | os.PathLike[str
     directory.mkdir(parents=True, exist_ok=True)
     report_name, table_name = output_names(symbol)
     dialogue = f"{symbol}\n{int(shells)}\n{int(charge)}\n".encode()
-    lock = os.open(directory, os.O_RDONLY | os.O_DIRECTORY)
+    lock = _lock_directory(directory)
     try:
-        fcntl.flock(lock, fcntl.LOCK_EX)
         start = time.perf_counter()
         try:
             done = subprocess.run([str(program)], input=dialogue, cwd=directory, capture_output=True,

@@ -1,33 +1,47 @@
 #include "report/text_units.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <poll.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <map>
+#include <memory>
 #include <optional>
-#include <sstream>
+#include <vector>
+
+#include "report/pending_file.h"
+#include "report/signal_cleanup.h"
 
 namespace hf::report {
 
 namespace {
 
 struct OutputUnit {
-  std::FILE* file = nullptr;  // an opened file, or nullptr
+  std::unique_ptr<PendingFile> file;  // the unit's file until it is installed or discarded
   std::string path;
   bool capturing = false;
   std::string buffer;
-  // The regular file that open_file created or truncated, by device and inode, so that
-  // an unfinished file is removed only while its name still leads straight to it.
-  std::optional<std::pair<dev_t, ino_t>> regular_file;
 };
 
 std::map<int, OutputUnit> output_units;
-std::optional<std::istringstream> console_input_override;
+
+// Console input: the process's standard input read in blocks, or a test's text. A line
+// that ended in a CR leaves `after_cr` set, so that an LF right after it is taken as the
+// second half of a CR LF rather than as an empty line; the byte is not waited for.
+struct ConsoleSource {
+  std::optional<std::string> text;  // a test's input in place of standard input
+  std::size_t text_at = 0;
+  std::array<char, 4096> block{};
+  std::size_t block_at = 0;
+  std::size_t block_end = 0;
+  bool at_end = false;
+  bool after_cr = false;
+};
+
+ConsoleSource console_source;
 
 std::string describe(int unit, const OutputUnit& u) {
   if (unit == kConsoleOut && u.file == nullptr) return "console output";
@@ -41,15 +55,6 @@ std::string describe(int unit, const OutputUnit& u) {
   throw RunDiagnostic("cannot " + action + " " + describe(unit, u) + ": " + std::strerror(error));
 }
 
-// Removes the unit's file if its name is a directory entry for the very regular file
-// the unit wrote: never through a symbolic link, never a device or a file put there since.
-void remove_unfinished(const OutputUnit& u) {
-  struct stat entry {};
-  if (u.regular_file && ::lstat(u.path.c_str(), &entry) == 0 && S_ISREG(entry.st_mode) &&
-      entry.st_dev == u.regular_file->first && entry.st_ino == u.regular_file->second)
-    ::unlink(u.path.c_str());
-}
-
 void flush_console_output() {
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     const int error = errno;
@@ -58,85 +63,76 @@ void flush_console_output() {
   }
 }
 
+// The next byte of console input, or -1 at its end. Throws when standard input cannot be
+// read; waits for input on a descriptor left non-blocking by another program.
+int next_console_byte() {
+  ConsoleSource& in = console_source;
+  if (in.text) return in.text_at < in.text->size() ? static_cast<unsigned char>((*in.text)[in.text_at++]) : -1;
+  while (in.block_at == in.block_end) {
+    if (in.at_end) return -1;
+    const ssize_t count = ::read(STDIN_FILENO, in.block.data(), in.block.size());
+    if (count > 0) {
+      in.block_at = 0;
+      in.block_end = static_cast<std::size_t>(count);
+    } else if (count == 0) {
+      in.at_end = true;
+    } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      pollfd ready{STDIN_FILENO, POLLIN, 0};
+      ::poll(&ready, 1, -1);
+    } else if (errno != EINTR) {
+      throw RunDiagnostic(std::string("cannot read console input: ") + std::strerror(errno));
+    }
+  }
+  return static_cast<unsigned char>(in.block[in.block_at++]);
+}
+
 }  // namespace
 
 void open_file(int unit, const std::string& path) {
   OutputUnit& u = output_units[unit];
-  if (u.file != nullptr) close_unit(unit);
+  if (u.file != nullptr) u.file->discard();
+  u.file.reset();
   u.path = path;
   if (u.capturing) {
-    u.buffer.clear();  // as a freshly truncated file
+    u.buffer.clear();  // as a new file
     return;
   }
-  u.regular_file.reset();
-  // Opened without truncating, and without waiting should the name be a FIFO, so that
-  // the file can be checked before anything in it is lost.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    struct stat named {};
-    if (errno == ENXIO && ::stat(path.c_str(), &named) == 0 && S_ISFIFO(named.st_mode))
-      throw RunDiagnostic("cannot open " + describe(unit, u) + ": it is a FIFO that no process reads");
-    fail("open", unit, u, errno);
-  }
-  const auto give_up = [&](int error) {
-    ::close(fd);
-    u.regular_file.reset();
-    fail("open", unit, u, error);
-  };
-  struct stat opened {};
-  if (::fstat(fd, &opened) != 0) give_up(errno);
-  if (S_ISREG(opened.st_mode)) {
-    // Two units on one file would overwrite each other.
-    const std::pair identity{opened.st_dev, opened.st_ino};
-    for (const auto& [other, o] : output_units)
-      if (other != unit && o.file != nullptr && o.regular_file == identity) {
-        ::close(fd);
-        throw RunDiagnostic("cannot open " + describe(unit, u) + ": it is the " + describe(other, o) + " as well");
-      }
-    if (::ftruncate(fd, 0) != 0) give_up(errno);
-    u.regular_file = identity;
-  }
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) give_up(errno);
-  u.file = ::fdopen(fd, "wb");
-  if (u.file == nullptr) give_up(errno);
+  u.file = std::make_unique<PendingFile>(path, describe(unit, u));
 }
 
 void close_unit(int unit) {
   auto it = output_units.find(unit);
-  if (it == output_units.end()) {
-    if (unit == kConsoleOut) flush_console_output();
+  if (it == output_units.end() || it->second.file == nullptr) {
+    if (unit == kConsoleOut && (it == output_units.end() || !it->second.capturing)) flush_console_output();
     return;
   }
-  OutputUnit& u = it->second;
-  if (u.file == nullptr) {
-    if (unit == kConsoleOut && !u.capturing) flush_console_output();
-    return;
-  }
-  std::FILE* file = u.file;
-  u.file = nullptr;
-  errno = 0;
-  const bool write_failed = std::ferror(file) != 0;
-  const int close_result = std::fclose(file);
-  if (write_failed || close_result != 0) {
-    const int error = errno != 0 ? errno : EIO;
-    remove_unfinished(u);
-    fail("write", unit, u, error);
-  }
+  it->second.file->finish();
 }
 
 void close_all_units() {
   for (auto& [unit, u] : output_units)
-    if (u.file != nullptr) close_unit(unit);
+    if (u.file != nullptr && u.file->stream() != nullptr) close_unit(unit);
   close_unit(kConsoleOut);
+}
+
+void install_files(std::initializer_list<int> units) {
+  std::vector<PendingFile*> files;
+  for (int unit : units) {
+    auto it = output_units.find(unit);
+    if (it != output_units.end() && it->second.file != nullptr) files.push_back(it->second.file.get());
+  }
+  PendingFile::install(files);
+  for (int unit : units) {
+    auto it = output_units.find(unit);
+    if (it != output_units.end()) it->second.file.reset();
+  }
 }
 
 void discard_open_files() {
   for (auto& [unit, u] : output_units)
     if (u.file != nullptr) {
-      std::fclose(u.file);
-      u.file = nullptr;
-      remove_unfinished(u);
+      u.file->discard();
+      u.file.reset();
     }
 }
 
@@ -147,7 +143,7 @@ void write_line(int unit, std::string_view line) {
     u.buffer.append("\r\n");
     return;
   }
-  std::FILE* file = u.file;
+  std::FILE* file = u.file != nullptr ? u.file->stream() : nullptr;
   if (file == nullptr) {
     if (unit != kConsoleOut)
       throw RunDiagnostic("internal error: write to unit " + std::to_string(unit) + ", which is not open");
@@ -165,19 +161,26 @@ bool read_line(int unit, std::string& line) {
   if (unit != kConsoleIn) throw RunDiagnostic("internal error: read from unit " + std::to_string(unit));
   // The prompts must be on the screen before the program waits for the answer.
   if (!output_units[kConsoleOut].capturing) flush_console_output();
-  std::istream& in = console_input_override ? static_cast<std::istream&>(*console_input_override) : std::cin;
-  errno = 0;
-  if (!std::getline(in, line)) {
-    // std::cin reads through stdin, whose error flag tells a failed read from the end.
-    if (!console_input_override && std::ferror(stdin)) {
-      const int error = errno != 0 ? errno : EIO;
-      std::clearerr(stdin);
-      throw RunDiagnostic(std::string("cannot read console input: ") + std::strerror(error));
+  line.clear();
+  bool any = false;
+  for (;;) {
+    const int c = next_console_byte();
+    if (c < 0) return any;
+    if (console_source.after_cr) {
+      console_source.after_cr = false;
+      if (c == '\n') continue;
     }
-    return false;
+    any = true;
+    if (c == '\n') return true;
+    if (c == '\r') {
+      console_source.after_cr = true;
+      return true;
+    }
+    if (line.size() == kMaxConsoleLine)
+      throw RunDiagnostic("a line of console input is longer than the limit of " + std::to_string(kMaxConsoleLine) +
+                          " characters");
+    line.push_back(static_cast<char>(c));
   }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return true;
 }
 
 void capture_unit(int unit) {
@@ -191,16 +194,16 @@ std::string captured(int unit) {
   return it == output_units.end() ? std::string() : it->second.buffer;
 }
 
-void set_console_input(std::string text) { console_input_override.emplace(std::move(text)); }
+void set_console_input(std::string text) {
+  console_source = ConsoleSource{};
+  console_source.text = std::move(text);
+}
 
 void reset_units() {
-  for (auto& [unit, u] : output_units)
-    if (u.file != nullptr) {
-      std::fclose(u.file);
-      u.file = nullptr;
-    }
+  discard_open_files();
   output_units.clear();
-  console_input_override.reset();
+  console_source = ConsoleSource{};
+  restore_signal_handling();
 }
 
 }  // namespace hf::report

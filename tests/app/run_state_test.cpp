@@ -4,6 +4,7 @@
 #include "app/run_state.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <iostream>
@@ -76,11 +77,20 @@ TEST_F(FreshRun, ReturnsTheUnitsToTheProcessStreams) {
 
   EXPECT_EQ(report::captured(report::kReportUnit), "");
   EXPECT_THROW(report::write_line(report::kReportUnit, "no file is open"), report::RunDiagnostic);
-  std::istringstream standard_input("standard input\n");
-  std::streambuf* const saved = std::cin.rdbuf(standard_input.rdbuf());
+  // The console input is the process's standard input again: a pipe put in place of fd 0.
+  int pipe_ends[2];
+  ASSERT_EQ(::pipe(pipe_ends), 0);
+  const std::string text = "standard input\n";
+  ASSERT_EQ(::write(pipe_ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  ::close(pipe_ends[1]);
+  const int saved = ::dup(0);
+  ASSERT_GE(saved, 0);
+  ASSERT_EQ(::dup2(pipe_ends[0], 0), 0);
+  ::close(pipe_ends[0]);
   std::string line;
   const bool read = report::read_line(report::kConsoleIn, line);
-  std::cin.rdbuf(saved);
+  ::dup2(saved, 0);
+  ::close(saved);
   EXPECT_TRUE(read);
   EXPECT_EQ(line, "standard input");
 }

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "report/text_units.h"
 
@@ -27,6 +28,51 @@ TEST_F(ConsoleInput, TextOfWidthFourIsPaddedOrCut) {
   EXPECT_EQ(text4(read_text4(kConsoleIn, "the symbol")), " Ne ");
   EXPECT_THROW(read_text4(kConsoleIn, "the symbol"), RunDiagnostic);
 }
+
+struct LineCase {
+  const char* what;
+  std::string input;
+  std::vector<std::string> lines;  // then the end of input
+  bool too_long = false;           // then a line over the limit
+};
+
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.what; }
+
+class ConsoleLines : public ConsoleInput, public ::testing::WithParamInterface<LineCase> {};
+
+// Lines end at LF, CR LF or a lone CR; a line longer than the limit ends the reading.
+TEST_P(ConsoleLines, SplitAtEachLineEnd) {
+  const LineCase& c = GetParam();
+  set_console_input(c.input);
+  std::string line;
+  for (const std::string& expected : c.lines) {
+    ASSERT_TRUE(read_line(kConsoleIn, line));
+    EXPECT_EQ(line, expected);
+  }
+  if (!c.too_long) {
+    EXPECT_FALSE(read_line(kConsoleIn, line));
+    return;
+  }
+  try {
+    read_line(kConsoleIn, line);
+    ADD_FAILURE() << "a line over the limit was read";
+  } catch (const RunDiagnostic& d) {
+    EXPECT_STREQ(d.what(), "a line of console input is longer than the limit of 4096 characters");
+  }
+}
+
+const std::string kLongest(kMaxConsoleLine, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ConsoleLines,
+    ::testing::Values(LineCase{"mixed_ends", "a\nb\r\nc\rd", {"a", "b", "c", "d"}},
+                      LineCase{"empty_lines", "\r\n\n\r\r", {"", "", "", ""}},
+                      LineCase{"cr_before_crlf", "a\r\r\nb\n", {"a", "", "b"}},
+                      LineCase{"nul_kept", std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
+                      LineCase{"at_the_limit", kLongest + "\r\n" + kLongest, {kLongest, kLongest}},
+                      LineCase{"over_the_limit", "He\n" + kLongest + "y\n", {"He"}, true},
+                      LineCase{"over_the_limit_at_the_end", kLongest + "y", {}, true}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 struct IntegerCase {
   const char* input;
