@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <optional>
+#include <string>
 
 #include "report/line_layout.h"
 #include "report/text_units.h"
@@ -27,6 +29,21 @@ hf::Status run_stages() {
   return hf::Status::ok;
 }
 
+// One line on standard error for a run that took the error exit, so that a failure is seen
+// at the terminal and by a script: the failing routine's message from the report, trimmed,
+// and the report's name. A failure that writes no message of its own (an eigenvalue search
+// out of trials) is named by the report alone.
+void tell_failure(const std::optional<std::string>& message) {
+  const std::string report = hf::report_file_name(hf::atom.names.atom_symbol);
+  std::string cause = message.value_or("");
+  cause.erase(0, cause.find_first_not_of(' '));
+  cause.erase(cause.find_last_not_of(' ') + 1);
+  if (cause.empty())
+    std::fprintf(stderr, "hfatom: the computation failed (see \"%s\")\n", report.c_str());
+  else
+    std::fprintf(stderr, "hfatom: the computation failed: %s (see \"%s\")\n", cause.c_str(), report.c_str());
+}
+
 }  // namespace
 
 namespace hf {
@@ -34,7 +51,11 @@ namespace hf {
 int run_program() {
   try {
     const hf::Status status = run_stages();
-    if (status == hf::Status::error) hf::report::write_free(hf::atom.report.report_unit, " Error exit in HF Program");
+    std::optional<std::string> failure;  // the failing routine's message, if it wrote one
+    if (status == hf::Status::error) {
+      failure = hf::report::marked_last_line(hf::atom.report.report_unit);
+      hf::report::write_free(hf::atom.report.report_unit, " Error exit in HF Program");
+    }
     // Everything is written and the console flushed before a file is installed: a run
     // whose status is 0 or 1 has its files on disk, one that takes a diagnostic has none.
     hf::report::close_all_units();
@@ -42,7 +63,9 @@ int run_program() {
       hf::report::install_files({hf::report::kOrbitalTableUnit, hf::report::kReportUnit});
     else
       hf::report::install_files({hf::report::kReportUnit});
-    return status == hf::Status::ok ? EXIT_SUCCESS : kExitFailedRun;
+    if (status == hf::Status::ok) return EXIT_SUCCESS;
+    tell_failure(failure);
+    return kExitFailedRun;
   } catch (const hf::report::RunDiagnostic& diagnostic) {
     hf::report::discard_open_files();
     std::fprintf(stderr, "hfatom: %s\n", diagnostic.what());

@@ -24,6 +24,8 @@ struct OutputUnit {
   std::string path;
   bool capturing = false;
   std::string buffer;
+  std::string last_line;     // the line last written
+  bool last_marked = false;  // whether it is a failure's message
 };
 
 std::map<int, OutputUnit> output_units;
@@ -138,6 +140,8 @@ void discard_open_files() {
 
 void write_line(int unit, std::string_view line) {
   OutputUnit& u = output_units[unit];
+  u.last_line.assign(line);
+  u.last_marked = false;
   if (u.capturing) {
     u.buffer.append(line);
     u.buffer.append("\r\n");
@@ -197,6 +201,14 @@ std::string captured(int unit) {
 void set_console_input(std::string text) {
   console_source = ConsoleSource{};
   console_source.text = std::move(text);
+}
+
+void mark_last_line(int unit) { output_units[unit].last_marked = true; }
+
+std::optional<std::string> marked_last_line(int unit) {
+  const auto it = output_units.find(unit);
+  if (it == output_units.end() || !it->second.last_marked) return std::nullopt;
+  return it->second.last_line;
 }
 
 void reset_units() {

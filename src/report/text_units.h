@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -50,6 +51,13 @@ void discard_open_files();
 
 // Writes one line and its CR LF ending (throws RunDiagnostic on failure).
 void write_line(int unit, std::string_view line);
+
+// Marks the line last written to the unit as the message of a failure, so that the run can
+// name it when it ends; the next line written to the unit takes the mark away.
+void mark_last_line(int unit);
+
+// The line last written to the unit if it is marked, else nothing.
+std::optional<std::string> marked_last_line(int unit);
 
 // Reads the next line of console input without its line end: LF, CR LF, or a CR alone
 // (old Mac text). Returns false at the end of input. Throws RunDiagnostic when the input

@@ -10,7 +10,8 @@ namespace hf {
 
 // Writes `line` to the report unit (atom.report.report_unit) exactly as given, leading
 // blanks included ("  Error in master: ...", "Error in enclab: ..."), and returns
-// Status::error, so that a routine fails with `return error_line("...");`.
+// Status::error, so that a routine fails with `return error_line("...");`. The line is marked
+// as the failure's message: the run names it on standard error when it takes the error exit.
 Status error_line(std::string_view line);
 
 // The same for an error line with values in it, built field by field.

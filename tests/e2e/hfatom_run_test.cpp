@@ -52,13 +52,48 @@ TEST(HfatomRun, CarriageReturnLineEndsReadAsPlainOnes) {
 TEST(HfatomRun, NoShellsEndsInTheHartreeStageWithTheErrorExit) {
   const RunResult run = run_hfatom("He\n0\n2\n");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.errors, "");
+  EXPECT_EQ(run.errors, "hfatom: the computation failed: Error in hartnr: no shells to iterate (see \"He  .out\")\n");
   const std::string report = run.file("He  .out");
   const std::string ending = " gI =  0.0000000\r\n  Error in hartnr: no shells to iterate\r\n"
                              "  Error exit in HF Program\r\n";
   ASSERT_GE(report.size(), ending.size());
   EXPECT_EQ(report.substr(report.size() - ending.size()), ending);
 }
+
+struct FailedComputation {
+  const char* name;
+  const char* input;
+  const char* errors;  // standard error: the report's error line, trimmed, and its name
+};
+
+class FailedComputationLine : public ::testing::TestWithParam<FailedComputation> {};
+
+// A run that takes the error exit says so on standard error in one line, as well as in its report.
+TEST_P(FailedComputationLine, NamesTheCauseAndTheReport) {
+  const FailedComputation& c = GetParam();
+  const RunResult run = run_hfatom(c.input);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.errors, c.errors);
+  EXPECT_EQ(run.console, prompts());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FailedComputationLine,
+    ::testing::Values(
+        FailedComputation{"hydrogen_anion", "H\n1\n1\n",
+                          "hfatom: the computation failed: Error in pickup: too many iterations (see \"H   .out\")\n"},
+        FailedComputation{"twelve_shells", "Xe\n12\n54\n",
+                          "hfatom: the computation failed: Error in enclab: principal quantum number out of range "
+                          "(see \"Xe  .out\")\n"},
+        FailedComputation{"too_many_shells", "Ne\n31\n10\n",
+                          "hfatom: the computation failed: Too many input orbitals !!  shell dim =   30 "
+                          "(see \"Ne  .out\")\n"},
+        FailedComputation{"unbound_oxide_ion", "O\n3\n8\n",
+                          "hfatom: the computation failed: Error in insch: eau =     9.676306D-03 > 0 "
+                          "(see \"O   .out\")\n"},
+        // An eigenvalue search out of trials writes no message of its own: the report is named alone.
+        FailedComputation{"search_out_of_trials", "T\n5\n2\n", "hfatom: the computation failed (see \"T   .out\")\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HfatomRun, TooManyShellsTakesTheErrorExit) {
   const RunResult run = run_hfatom("Ne\n31\n10\n");
