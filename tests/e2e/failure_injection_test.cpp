@@ -82,7 +82,7 @@ void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.what; }
 
 class BrokenRun : public ::testing::TestWithParam<FaultCase> {};
 
-TEST_P(BrokenRun, EndsWithOneDiagnosticAndLeavesTheDirectoryAsItWas) {
+TEST_P(BrokenRun, LeavesTheDirectoryAsItWas) {
   const FaultCase& c = GetParam();
   std::map<std::string, std::string> before;
   const RunResult run = run_hfatom(
@@ -117,9 +117,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "a line of console input is longer than the limit of 4096 characters"},
         FaultCase{"console_is_dev_full", kHelium, {}, with(&Launch::console, "/dev/full"),
                   "cannot write console output: No space left on device"},
-        FaultCase{"report_grows_past_the_file_size_limit", kHelium, {}, with(&Launch::shell_setup, kReportTooLarge),
+        FaultCase{"report_over_file_size_limit", kHelium, {}, with(&Launch::shell_setup, kReportTooLarge),
                   "cannot write report file \"He  .out\": File too large"},
-        FaultCase{"table_grows_past_the_file_size_limit", kHelium, {}, with(&Launch::shell_setup, kTableTooLarge),
+        FaultCase{"table_over_file_size_limit", kHelium, {}, with(&Launch::shell_setup, kTableTooLarge),
                   "cannot write orbital table file \"He  .dat\": File too large"},
         FaultCase{"directory_is_read_only", kHelium, [](const fs::path& d) { fs::permissions(d, fs::perms(0555)); },
                   with(&Launch::wrapper, without_permission_override()),
@@ -134,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "cannot open report file \"He  .out\": Is a directory"},
         FaultCase{"table_name_is_a_directory", kHelium, directory_at(kTable), {},
                   "cannot open orbital table file \"He  .dat\": Is a directory"},
-        FaultCase{"report_links_to_a_file_and_table_is_a_directory", kHelium,
+        FaultCase{"report_link_and_table_dir", kHelium,
                   both(link("kept", kReport), directory_at(kTable)), {},
                   "cannot open orbital table file \"He  .dat\": Is a directory"}),
     [](const auto& info) { return std::string(info.param.what); });
@@ -151,7 +151,7 @@ class ReplacedName : public ::testing::TestWithParam<ReplacedCase> {};
 
 // Whatever stood at the names, a run that succeeds leaves its report and table there as
 // regular files, byte for byte those of the reference run, and nothing else changed.
-TEST_P(ReplacedName, RunInstallsRegularFilesAndTouchesNothingElse) {
+TEST_P(ReplacedName, BecomesARegularFile) {
   const ReplacedCase& c = GetParam();
   std::map<std::string, std::string> expected;
   const RunResult run = run_hfatom(
