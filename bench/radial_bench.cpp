@@ -2,6 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/run_state.h"
+#include "radial/adams_lanes.h"
 #include "radial/eigenvalue_search.h"
 #include "radial/outward_start.h"
 #include "report/text_units.h"
@@ -67,3 +68,34 @@ void BM_OutschZ54(benchmark::State& state) {
 BENCHMARK(BM_MasterDeep1sZ54)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MasterDiffuse5sZ10)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OutschZ54)->Arg(25)->Arg(600)->Unit(benchmark::kMicrosecond);
+
+namespace {
+
+// Steps of the lane kernel: `lanes` outward integrations from point 26 to 985 side by side.
+template <int Groups>
+void lanes_bench(benchmark::State& state, int lanes) {
+  static hf::Radial p[4], q[4], v;
+  Problem& problem = set_up(54.0);
+  hf::potential_term(problem.charge, 0, 2, 1000, v);
+  for (int k = 0; k < 4; ++k) {
+    if (hf::OUTSCH(p[k], q[k], problem.charge, -1458.0 + k, 0, 25) != hf::Status::ok) state.SkipWithError("OUTSCH");
+  }
+  const int steps = 960;
+  for (auto _ : state) {
+    hf::AdamsLanes<Groups> kernel;
+    for (int k = 0; k < lanes; ++k) kernel.start(k, hf::AdamsSpan{&p[k], &q[k], &v, -1458.0 + k, 26, 25 + steps, 1});
+    kernel.advance();
+    benchmark::DoNotOptimize(p[0].data());
+  }
+  state.counters["ns_per_step"] = benchmark::Counter(
+      static_cast<double>(steps), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+}  // namespace
+
+void lanes1(benchmark::State& s) { lanes_bench<1>(s, 1); }
+void lanes2(benchmark::State& s) { lanes_bench<1>(s, 2); }
+void lanes4(benchmark::State& s) { lanes_bench<2>(s, 4); }
+BENCHMARK(lanes1);
+BENCHMARK(lanes2);
+BENCHMARK(lanes4);
