@@ -4,8 +4,10 @@
 #include <cmath>
 
 #include "potentials/multipole_potential.h"
+#include "radial/adams_lanes.h"
 #include "radial/eigenvalue_search.h"
 #include "radial/quadrature.h"
+#include "radial/report_lines.h"
 #include "report/line_layout.h"
 #include "state/atomic_state.h"
 #include "state/error_line.h"
@@ -23,6 +25,50 @@ Radial density;
 Radial density_potential;
 Radial old_charge;
 Radial integrand;
+
+// The searches of one iteration, run side by side, each with its report lines held until its
+// turn; the potential terms of the effective charge, one for each l among the shells.
+EigenvalueSearch searches[kMaxShells];
+ReportLines search_lines[kMaxShells];
+OneBasedColumns<double, kGridPoints, kMaxShells> potential_terms;
+
+// Runs the eigenvalue searches of all core shells in the effective charge, from their guesses,
+// then takes their results in shell order as MASTER called for each shell in turn would
+// leave them: each search's lines written, its energy, extent and iterations stored. The first
+// failing search ends it there, its lines written last; nothing of the searches after it
+// shows.
+Status search_all_shells() {
+  auto& shells = atom.shells;
+  auto& energies = atom.energies;
+  const int core = shells.core_count;
+  for (int j = 1; j <= core; ++j) {
+    int table = j;  // the first shell with this l builds its table
+    for (int k = 1; k < j; ++k)
+      if (shells.shell_l(k) == shells.shell_l(j)) {
+        table = k;
+        break;
+      }
+    if (table == j)
+      potential_term(atom.grid.effective_charge, shells.shell_l(j), 2, kGridPoints, potential_terms.column(j));
+    search_lines[j - 1] = ReportLines(ReportLines::Mode::hold);
+    searches[j - 1].begin(atom.hartree.hartree_p.column(j), atom.hartree.hartree_q.column(j),
+                          atom.grid.effective_charge, potential_terms.column(table), energies.shell_energy_guess(j),
+                          shells.shell_n(j), shells.shell_l(j), shells.shell_extent(j), search_lines[j - 1]);
+  }
+  const int failed = run_searches(searches, core);
+  for (int j = 1; j <= core; ++j) {
+    if (j - 1 > failed) {
+      search_lines[j - 1].discard();
+      continue;
+    }
+    search_lines[j - 1].release();
+    const EigenvalueSearch& search = searches[j - 1];
+    energies.shell_energy(j) = search.energy();
+    shells.shell_extent(j) = search.extent();
+    shells.shell_iterations(j) = search.iterations();
+  }
+  return failed < core ? Status::error : Status::ok;
+}
 
 void write_energy_line(int j, double start_energy) {
   report::Line()
@@ -60,14 +106,9 @@ Status HARTNR(double damping_factor) {
   for (int it = 1; it <= kMaxIterations && !converged; ++it) {
     for (int i = 1; i <= kGridPoints; ++i) density(i) = 0.0;
     int largest_extent = 0;
+    if (search_all_shells() == Status::error) return Status::error;
     for (int j = 1; j <= core; ++j) {
-      energies.shell_energy(j) = energies.shell_energy_guess(j);
-      Radial& p = atom.hartree.hartree_p.column(j);
-      Radial& q = atom.hartree.hartree_q.column(j);
-      if (MASTER(p, q, grid.effective_charge, energies.shell_energy(j), shells.shell_n(j),
-                 shells.shell_l(j), shells.shell_extent(j), shells.shell_iterations(j)) ==
-          Status::error)
-        return Status::error;
+      const Radial& p = atom.hartree.hartree_p.column(j);
       const int m = shells.shell_extent(j);
       largest_extent = std::max(largest_extent, m);
       const double occupancy = shells.shell_occupancy(j);
