@@ -1,8 +1,8 @@
 #include "potentials/multipole_potential.h"
 
-#include "potentials/point_pairs.h"
 #include "potentials/running_integrals.h"
 #include "radial/integer_power.h"
+#include "radial/point_pairs.h"
 #include "report/line_layout.h"
 #include "state/error_line.h"
 

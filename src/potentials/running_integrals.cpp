@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "potentials/point_pairs.h"
+#include "radial/point_pairs.h"
 
 namespace hf {
 
@@ -30,21 +30,23 @@ struct ScaledWeights {
   std::array<double, 5> interior{};
 };
 ScaledWeights scaled;
-// Interior increments of y and z.
-Radial y_increment;
-Radial z_increment;
+// The centred rule of the interval ending at point i and of the one ending at i + 1:
+// sum over k = 1..5 of a(k) * (values(i+k-1) + values(i-k)), term by term in the order
+// k = 1..5, for both intervals at once. The documented sum starts from 0; starting from the
+// first term instead changes only a -0 into +0, which the running sums it goes into cannot
+// tell apart (they start at +0 and so are never -0).
+inline PointPair centred_pair(const Radial& values, int i, const PointPair (&a)[5]) {
+  PointPair u = a[0] * (at_point<PointPair>(values, i) + at_point<PointPair>(values, i - 1));
+#pragma GCC unroll 4
+  for (int k = 2; k <= 5; ++k)
+    u = u + a[k - 1] * (at_point<PointPair>(values, i + k - 1) + at_point<PointPair>(values, i - k));
+  return u;
+}
 
-// increment(i) = sum over k = 1..5 of a(k) * (values(i+k-1) + values(i-k)), summed from 0
-// in the order k = 1..5, for i = first..last; two points at a time.
-void interior_increments(const Radial& values, Radial& increment, int first, int last,
-                         const std::array<double, 5>& a) {
-  for_point_pairs(first, last, [&]<typename T>(int i) {
-    T u{};
-#pragma GCC unroll 5
-    for (int k = 1; k <= 5; ++k)
-      u = u + a[static_cast<std::size_t>(k - 1)] * (at_point<T>(values, i + k - 1) + at_point<T>(values, i - k));
-    set_point<T>(increment, i, u);
-  });
+inline double centred_one(const Radial& values, int i, const std::array<double, 5>& a) {
+  double u = a[0] * (values(i) + values(i - 1));
+  for (int k = 2; k <= 5; ++k) u = u + a[static_cast<std::size_t>(k - 1)] * (values(i + k - 1) + values(i - k));
+  return u;
 }
 
 void scale_weights(double h) {
@@ -81,20 +83,30 @@ void YINT(const Radial& f, const Radial& g, Radial& y, Radial& z, int n, double 
   }
 
   // Interior: the centred rule on points i-5..i+4 (interval t(i-1)..t(i)) for y and on
-  // points j-4..j+5 (interval t(j)..t(j+1)) for z; increments first, then the sums.
-  interior_increments(f, y_increment, 6, n - 4, a);
-  // The z increment of interval t(j)..t(j+1) is the centred rule of point j+1 read the
-  // other way round: the same pairs, so the same sums as for y on g.
-  interior_increments(g, z_increment, 6, n - 4, a);
-  // The running sums stay in registers: each depends on the one before.
-  double y_sum = y(5);
-  double z_sum = z(n - 4);
-  for (int i = 6; i <= n - 4; ++i) {
+  // points j-4..j+5 (interval t(j)..t(j+1)) for z. The z increment of that interval is the
+  // centred rule of point j+1 read the other way round: the same pairs, so the same sums as
+  // for y on g. Each running sum depends on the one before, so the increments are formed
+  // alongside, two intervals at a time, while the two sums run in the lanes of one register.
+  PointPair weights[5];  // held in registers: y and z might share storage with the kept weights
+  for (int k = 0; k < 5; ++k) weights[k] = PointPair{a[static_cast<std::size_t>(k)], a[static_cast<std::size_t>(k)]};
+  PointPair sums{y(5), z(n - 4)};
+  int i = 6;
+  for (; i + 1 <= n - 4; i += 2) {
     const int j = n - i + 1;
-    y_sum = y_sum + y_increment(i);
-    z_sum = z_sum + z_increment(j + 1);
-    y(i) = y_sum;
-    z(j) = z_sum;
+    const PointPair u = centred_pair(f, i, weights);  // y increments of intervals i, i+1
+    const PointPair v = centred_pair(g, j, weights);  // z increments of intervals j-1, j (points j, j+1)
+    sums = sums + PointPair{u[0], v[1]};
+    y(i) = sums[0];
+    z(j) = sums[1];
+    sums = sums + PointPair{u[1], v[0]};
+    y(i + 1) = sums[0];
+    z(j - 1) = sums[1];
+  }
+  for (; i <= n - 4; ++i) {
+    const int j = n - i + 1;
+    sums = sums + PointPair{centred_one(f, i, a), centred_one(g, j + 1, a)};
+    y(i) = sums[0];
+    z(j) = sums[1];
   }
 
   // Last four intervals: row j mirrored on points n..n-9 for y, row j on points 1..10 for z.
