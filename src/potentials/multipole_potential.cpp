@@ -41,9 +41,44 @@ Radial outward_terms;  // f s^k dr/dt
 Radial inward_terms;   // f s^-(k+1) dr/dt
 Radial inward;         // integral of f s^-(k+1) from r(i) to r(m)
 
+// The integrands, their running integrals and the potential at 1..last, for the order whose
+// powers r^k and r^(k+1) are x and xr. For order 0 (x = 1) the multiplications and divisions
+// by x are left out, which changes no bit.
+template <bool order_zero>
+void potential_of_order(const Radial& f, Radial& y, int m, int last, const Radial& x, const Radial& xr) {
+  const auto& grid = atom.grid;
+  for_point_pairs(2, m, [&]<typename T>(int i) {
+    const T fi = at_point<T>(f, i);
+    T outward_term = fi * at_point<T>(grid.drdt, i);
+    T inward_term = fi * at_point<T>(grid.drdt_over_r, i);
+    if constexpr (!order_zero) {
+      outward_term = outward_term * at_point<T>(x, i);
+      inward_term = inward_term / at_point<T>(x, i);
+    }
+    set_point<T>(outward_terms, i, outward_term);
+    set_point<T>(inward_terms, i, inward_term);
+  });
+  YINT(outward_terms, inward_terms, y, inward, m, grid.grid_step);
+  const double total = y(m);
+  if constexpr (order_zero) y(1) = inward(1);  // the integral of f/s; for k > 0 the 0 of YINT stays
+  for_point_pairs(2, m, [&]<typename T>(int i) {
+    T inner = at_point<T>(inward, i);
+    if constexpr (!order_zero) inner = inner * at_point<T>(x, i);
+    set_point<T>(y, i, at_point<T>(y, i) / at_point<T>(xr, i) + inner);
+  });
+  for_point_pairs(m + 1, last, [&]<typename T>(int i) {
+    if constexpr (sizeof(T) == sizeof(double))
+      y(i) = total / xr(i);
+    else
+      set_point<T>(y, i, T{total, total} / at_point<T>(xr, i));
+  });
+}
+
 }  // namespace
 
-Status YFUN(const Radial& f, Radial& y, int k, int m) {
+Status YFUN(const Radial& f, Radial& y, int k, int m) { return multipole_potential(f, y, k, m, kGridPoints); }
+
+Status multipole_potential(const Radial& f, Radial& y, int k, int m, int last) {
   const auto& grid = atom.grid;
   outward_terms(1) = 0.0;
   inward_terms(1) = 0.0;
@@ -60,7 +95,6 @@ Status YFUN(const Radial& f, Radial& y, int k, int m) {
     cache.ready.fill(false);
     cache.grid_id = grid.id;
   }
-  // Order 0 multiplies and divides by 1, which is exact: the same code serves all orders.
   const Radial* power_table = &own_powers;
   const Radial* power_times_r_table = &own_powers_times_r;
   if (k <= kCachedOrders) {
@@ -76,24 +110,10 @@ Status YFUN(const Radial& f, Radial& y, int k, int m) {
   const Radial& x = *power_table;
   const Radial& xr = *power_times_r_table;
 
-  for_point_pairs(2, m, [&]<typename T>(int i) {
-    const T fi = at_point<T>(f, i);
-    set_point<T>(outward_terms, i, fi * at_point<T>(grid.drdt, i) * at_point<T>(x, i));
-    set_point<T>(inward_terms, i, fi * at_point<T>(grid.drdt_over_r, i) / at_point<T>(x, i));
-  });
-  YINT(outward_terms, inward_terms, y, inward, m, grid.grid_step);
-  const double total = y(m);
-  if (k == 0) y(1) = inward(1);  // the integral of f/s; for k > 0 the 0 of YINT stays
-  for_point_pairs(2, m, [&]<typename T>(int i) {
-    set_point<T>(y, i, at_point<T>(y, i) / at_point<T>(xr, i) + at_point<T>(inward, i) * at_point<T>(x, i));
-  });
-  const auto tail = [&]<typename T>(int i) {
-    if constexpr (sizeof(T) == sizeof(double))
-      y(i) = total / xr(i);
-    else
-      set_point<T>(y, i, T{total, total} / at_point<T>(xr, i));
-  };
-  for_point_pairs(m + 1, kGridPoints, tail);
+  if (k == 0)
+    potential_of_order<true>(f, y, m, last, x, xr);
+  else
+    potential_of_order<false>(f, y, m, last, x, xr);
   return Status::ok;
 }
 

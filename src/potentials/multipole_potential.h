@@ -19,4 +19,8 @@ namespace hf {
 // call to call, keyed on the grid's id.
 Status YFUN(const Radial& f, Radial& y, int k, int m);
 
+// YFUN for a caller that needs the potential only up to point `last` (m <= last <= 1000):
+// y is written at 1..last, as YFUN writes it there, and not beyond.
+Status multipole_potential(const Radial& f, Radial& y, int k, int m, int last);
+
 }  // namespace hf

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "report_capture.h"
@@ -202,6 +205,24 @@ TEST_F(MultipolePotential, NegativeOrderFailsAndLeavesTheResult) {
   EXPECT_EQ(YFUN(sampled(shell_1s(1.0), kGridPoints), y, -1, kGridPoints), Status::error);
   EXPECT_EQ(report_text(), "  Error in yint: l < 0 \r\n");
   for (int i = 1; i <= kGridPoints; ++i) ASSERT_EQ(y(i), -7.5) << "point " << i;
+}
+
+// A potential wanted only up to a point is YFUN's there, to the bit, and nothing beyond is
+// written: the tail past the distribution's last point stops there too.
+TEST_F(MultipolePotential, PotentialUpToAPointIsYfunsThere) {
+  const Density density = shell_2p(2.0);
+  for (const auto& [k, m, last] : {std::tuple{0, 700, 700}, std::tuple{1, 700, 851}, std::tuple{3, 999, 1000}}) {
+    Radial whole;
+    ASSERT_EQ(YFUN(sampled(density, m), whole, k, m), Status::ok);
+    y.fill(kNaN);
+    ASSERT_EQ(multipole_potential(sampled(density, m), y, k, m, last), Status::ok);
+    for (int i = 1; i <= kGridPoints; ++i) {
+      if (i <= last)
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(y(i)), std::bit_cast<std::uint64_t>(whole(i))) << k << ": " << i;
+      else
+        ASSERT_TRUE(std::isnan(y(i))) << k << ": written at " << i;
+    }
+  }
 }
 
 }  // namespace
