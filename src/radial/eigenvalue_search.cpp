@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "radial/outward_start.h"
+#include "radial/point_pairs.h"
 #include "radial/quadrature.h"
 #include "report/line_layout.h"
 
@@ -22,6 +23,20 @@ constexpr double kShallower = 0.9;         // too few nodes and no upper bound y
 constexpr int kSmallestMatch = kOutwardStartPoints + 2;
 
 Radial integrand;  // of the norm; work array, nothing in it outlives a trial
+
+// Sign changes of p over 2..m, a value of exactly 0 counted as positive: the nodes. Each
+// point is compared with the one before, two points at a time.
+std::int64_t sign_changes(const Radial& p, int m) {
+  using Count = long long __attribute__((vector_size(16)));
+  const PointPair zero{};
+  Count changes{};
+  int i = 3;
+  for (; i + 1 <= m; i += 2)
+    changes -= (at_point<PointPair>(p, i) < zero) != (at_point<PointPair>(p, i - 1) < zero);  // -1 where true
+  std::int64_t count = changes[0] + changes[1];
+  if (i <= m && (p(i) < 0.0) != (p(i - 1) < 0.0)) ++count;
+  return count;
+}
 
 }  // namespace
 
@@ -99,16 +114,7 @@ void EigenvalueSearch::judge_trial() {
   // Joined at mc; q_in is the inward dP/dr there, scaled as P.
   const double q_in = join_at_match(p, q, mc, m, trial_.inward_end());
 
-  // Sign changes of p over 2..m; zero counts as positive.
-  bool negative = p(2) < 0.0;
-  std::int64_t nodes = 0;
-  for (int i = 3; i <= m; ++i) {
-    const bool here = p(i) < 0.0;
-    if (here != negative) {
-      negative = here;
-      ++nodes;
-    }
-  }
+  const std::int64_t nodes = sign_changes(p, m);
 
   if (nodes > required_) {  // energy too high
     ++too_many_;
@@ -123,7 +129,10 @@ void EigenvalueSearch::judge_trial() {
     return start_trial();
   }
 
-  for (int i = 1; i <= m; ++i) integrand(i) = p(i) * p(i) * grid.drdt(i);
+  for_point_pairs(1, m, [&]<typename T>(int i) {
+    const T pi = at_point<T>(p, i);
+    set_point<T>(integrand, i, pi * pi * at_point<T>(grid.drdt, i));
+  });
   const double norm = RINT(integrand, 1, m, 7, grid.grid_step);
   if (!(norm > 0.0 && std::isfinite(norm)))
     return end(
@@ -144,10 +153,10 @@ void EigenvalueSearch::judge_trial() {
 
   energy_ = energy_ - delta;  // the energy p and q were computed at
   const double scale = 1.0 / std::sqrt(norm);
-  for (int i = 1; i <= m; ++i) {
-    p(i) = p(i) * scale;
-    q(i) = q(i) * scale;
-  }
+  for_point_pairs(1, m, [&]<typename T>(int i) {
+    set_point<T>(p, i, at_point<T>(p, i) * scale);
+    set_point<T>(q, i, at_point<T>(q, i) * scale);
+  });
   end(Status::ok);
 }
 

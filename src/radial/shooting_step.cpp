@@ -2,6 +2,7 @@
 
 #include "radial/inward_start.h"
 #include "radial/outward_start.h"
+#include "radial/point_pairs.h"
 
 namespace hf {
 
@@ -82,10 +83,10 @@ Status shooting_step(Radial& p_out, Radial& q_out, Radial& p_in, Radial& q_in, c
 
 double join_at_match(Radial& p, Radial& q, int match, int outer, PointValues inward_end) {
   const double s = p(match) / inward_end.p;
-  for (int i = match + 1; i <= outer; ++i) {
-    p(i) = s * p(i);
-    q(i) = s * q(i);
-  }
+  for_point_pairs(match + 1, outer, [&]<typename T>(int i) {
+    set_point<T>(p, i, s * at_point<T>(p, i));
+    set_point<T>(q, i, s * at_point<T>(q, i));
+  });
   return s * inward_end.q;
 }
 

@@ -6,6 +6,7 @@
 #include "potentials/multipole_potential.h"
 #include "radial/adams_lanes.h"
 #include "radial/eigenvalue_search.h"
+#include "radial/point_pairs.h"
 #include "radial/quadrature.h"
 #include "radial/report_lines.h"
 #include "report/line_layout.h"
@@ -25,6 +26,19 @@ Radial density;
 Radial density_potential;
 Radial old_charge;
 Radial integrand;
+Radial second_integrand;
+OneBased<double, kMaxShells> shifts;  // first-order energy shifts of an iteration
+
+// The integrand of shell j's energy shift, P^2 (Z - Zold) drdt/r, at 1..extent.
+void shift_integrand(int j, Radial& values) {
+  const auto& grid = atom.grid;
+  const Radial& p = atom.hartree.hartree_p.column(j);
+  for_point_pairs(1, atom.shells.shell_extent(j), [&]<typename T>(int i) {
+    const T pi = at_point<T>(p, i);
+    const T change = at_point<T>(grid.effective_charge, i) - at_point<T>(old_charge, i);
+    set_point<T>(values, i, ((pi * pi) * change) * at_point<T>(grid.drdt_over_r, i));
+  });
+}
 
 // The searches of one iteration, run side by side, each with its report lines held until its
 // turn; the potential terms of the effective charge, one for each l among the shells.
@@ -112,7 +126,10 @@ Status HARTNR(double damping_factor) {
       const int m = shells.shell_extent(j);
       largest_extent = std::max(largest_extent, m);
       const double occupancy = shells.shell_occupancy(j);
-      for (int i = 1; i <= m; ++i) density(i) = density(i) + (occupancy * p(i)) * p(i);
+      for_point_pairs(1, m, [&]<typename T>(int i) {
+        const T pi = at_point<T>(p, i);
+        set_point<T>(density, i, at_point<T>(density, i) + (occupancy * pi) * pi);
+      });
     }
 
     if (YFUN(density, density_potential, 0, largest_extent) == Status::error) return Status::error;
@@ -127,18 +144,22 @@ Status HARTNR(double damping_factor) {
       grid.effective_charge(i) = damping_factor * old_charge(i) + (1.0 - damping_factor) * fresh;
     }
 
-    // First-order shift of each eigenvalue in the change of potential.
+    // First-order shift of each eigenvalue in the change of potential: minus the integral of
+    // P^2 (Z - Zold)/r dr, two shells at a time.
+    for (int j = 1; j <= core; j += 2) {
+      const int next = std::min(j + 1, core);  // the last shell alone: paired with itself
+      shift_integrand(j, integrand);
+      shift_integrand(next, second_integrand);
+      const RintPair integrals = rint_pair(integrand, shells.shell_extent(j), second_integrand,
+                                           shells.shell_extent(next), 1, kOrder, grid.grid_step);
+      shifts(j) = -integrals.a;
+      shifts(next) = -integrals.b;
+    }
     double relative_error = 0.0;
     for (int j = 1; j <= core; ++j) {
-      const int m = shells.shell_extent(j);
-      const Radial& p = atom.hartree.hartree_p.column(j);
-      for (int i = 1; i <= m; ++i)
-        integrand(i) =
-            ((p(i) * p(i)) * (grid.effective_charge(i) - old_charge(i))) * grid.drdt_over_r(i);
-      const double shift = -RINT(integrand, 1, m, kOrder, grid.grid_step);
-      relative_error = std::max(relative_error, std::abs(shift / energies.shell_energy(j)));
+      relative_error = std::max(relative_error, std::abs(shifts(j) / energies.shell_energy(j)));
       write_energy_line(j, energies.shell_energy_guess(j));
-      energies.shell_energy_guess(j) = shift + energies.shell_energy(j);
+      energies.shell_energy_guess(j) = shifts(j) + energies.shell_energy(j);
     }
 
     report::Line()
