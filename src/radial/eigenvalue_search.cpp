@@ -32,7 +32,7 @@ std::int64_t sign_changes(const Radial& p, int m) {
   Count changes{};
   int i = 3;
   for (; i + 1 <= m; i += 2)
-    changes -= (at_point<PointPair>(p, i) < zero) != (at_point<PointPair>(p, i - 1) < zero);  // -1 where true
+    changes -= (at_point<PointPair>(p, i) < zero) ^ (at_point<PointPair>(p, i - 1) < zero);  // -1 where they differ
   std::int64_t count = changes[0] + changes[1];
   if (i <= m && (p(i) < 0.0) != (p(i - 1) < 0.0)) ++count;
   return count;
