@@ -184,7 +184,10 @@ int run_searches(EigenvalueSearch* searches, int count) {
   // A search can fail at its start, before any integration.
   for (int k = 0; k < count; ++k) {
     in_turn[k] = SearchInTurn{&searches[k], k, &first_failed};
-    clients[k] = &in_turn[k];
+    // The last searches take free lanes first: in the Hartree iteration they are those of
+    // the outer shells, whose integrations are the longest, and the lanes stay fuller to the
+    // end when the longest work starts first.
+    clients[count - 1 - k] = &in_turn[k];
     if (!searches[k].running() && searches[k].status() == Status::error) first_failed = std::min(first_failed, k);
   }
   if (count == 1)
