@@ -15,11 +15,11 @@ void potential_term(const Radial& charge, int l, int first, int last, Radial& v)
 }
 
 // One step of every lane. The window's oldest derivative is in slot `oldest`, the others
-// follow cyclically; the new derivatives replace it. With oldest = 0..7 in turn over eight
-// steps the slots are compile-time constants and the window is in order again at the end.
+// follow cyclically; the new derivatives replace it. In the unrolled block oldest = 0..7 in
+// turn are constants, so the slots are registers and the window is in order again at the end.
 template <int Groups>
-template <int oldest>
-[[gnu::always_inline]] inline void AdamsLanes<Groups>::step_all(Registers& s, Lane* lanes, const double* drdt) {
+[[gnu::always_inline]] inline void AdamsLanes<Groups>::step_all(Registers& s, Lane* lanes, const double* drdt,
+                                                                int oldest) {
   for (int g = 0; g < Groups; ++g) {
     Lane& a = lanes[2 * g];
     Lane& b = lanes[2 * g + 1];
@@ -50,23 +50,6 @@ template <int oldest>
     s.dq[g][oldest] = gq * pn;
     a.index = ia + a.dir;
     b.index = ib + b.dir;
-  }
-}
-
-// One step with the window in order, then moved down by one: for the last steps of an
-// advance, fewer than eight.
-template <int Groups>
-void AdamsLanes<Groups>::step_and_shift(Registers& s, Lane* lanes, const double* drdt) {
-  step_all<0>(s, lanes, drdt);
-  for (int g = 0; g < Groups; ++g) {
-    const Pair newest_p = s.dp[g][0];
-    const Pair newest_q = s.dq[g][0];
-    for (int j = 0; j + 1 < kWindow; ++j) {
-      s.dp[g][j] = s.dp[g][j + 1];
-      s.dq[g][j] = s.dq[g][j + 1];
-    }
-    s.dp[g][kWindow - 1] = newest_p;
-    s.dq[g][kWindow - 1] = newest_q;
   }
 }
 
@@ -139,16 +122,27 @@ void AdamsLanes<Groups>::advance() {
   const double* drdt = atom.grid.drdt.data();
 
   for (int block = steps / kWindow; block > 0; --block) {
-    step_all<0>(s, lanes, drdt);
-    step_all<1>(s, lanes, drdt);
-    step_all<2>(s, lanes, drdt);
-    step_all<3>(s, lanes, drdt);
-    step_all<4>(s, lanes, drdt);
-    step_all<5>(s, lanes, drdt);
-    step_all<6>(s, lanes, drdt);
-    step_all<7>(s, lanes, drdt);
+#pragma GCC unroll 8
+    for (int oldest = 0; oldest < kWindow; ++oldest) step_all(s, lanes, drdt, oldest);
   }
-  for (int left = steps % kWindow; left > 0; --left) step_and_shift(s, lanes, drdt);
+  // The last steps, fewer than eight: the oldest slot moves on at run time, and the window is
+  // put in order again after them.
+  const int left = steps % kWindow;
+  for (int oldest = 0; oldest < left; ++oldest) step_all(s, lanes, drdt, oldest);
+  if (left > 0) {
+    for (int g = 0; g < Groups; ++g) {
+      Pair dp[kWindow];
+      Pair dq[kWindow];
+      for (int j = 0; j < kWindow; ++j) {
+        dp[j] = s.dp[g][(left + j) % kWindow];
+        dq[j] = s.dq[g][(left + j) % kWindow];
+      }
+      for (int j = 0; j < kWindow; ++j) {
+        s.dp[g][j] = dp[j];
+        s.dq[g][j] = dq[j];
+      }
+    }
+  }
 
   registers_ = s;
   for (int k = 0; k < kLanes; ++k) {

@@ -91,9 +91,7 @@ class AdamsLanes {
     int remaining;
   };
 
-  template <int oldest>
-  static void step_all(Registers& s, Lane* lanes, const double* drdt);
-  static void step_and_shift(Registers& s, Lane* lanes, const double* drdt);
+  [[gnu::always_inline]] static inline void step_all(Registers& s, Lane* lanes, const double* drdt, int oldest);
   void make_idle(int lane);
 
   Registers registers_;
