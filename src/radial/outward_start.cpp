@@ -96,7 +96,7 @@ Status outward_collocation(Radial& p, Radial& q, const Radial& charge, double en
   Vector8 s{};
   Vector8 u{};
   Vector8 v{};
-  Matrix8 g{};
+  Matrix8 own_g{};
   Matrix8 b{};
   for (int block = 1; block <= 3; ++block) {
     const int base = kBlock * block - 7;  // block point 0: the origin or the previous block's last
@@ -107,11 +107,9 @@ Status outward_collocation(Radial& p, Radial& q, const Radial& charge, double en
       cq[k] = -1680.0 * h * (energy * grid.drdt(pt) + charge(pt) * grid.drdt_over_r(pt));
     }
 
-    // G = (M - diag(cV))^-1, from the equations for v.
-    if (cached)
-      g = inverses.g[static_cast<std::size_t>(l)][static_cast<std::size_t>(block - 1)];
-    else if (block_inverse(g, block, l, lines) == Status::error)
-      return Status::error;
+    // G = (M - diag(cV))^-1, from the equations for v: the kept one, or one of its own.
+    if (!cached && block_inverse(own_g, block, l, lines) == Status::error) return Status::error;
+    const Matrix8& g = cached ? inverses.g[static_cast<std::size_t>(l)][static_cast<std::size_t>(block - 1)] : own_g;
 
     // B u = s after eliminating v from the equations for u.
     for (int i = 1; i <= kBlock; ++i) {

@@ -99,8 +99,6 @@ void write_energy_line(int j, double start_energy) {
 
 }  // namespace
 
-double Z_MADELUNG(double /*r*/) { return 0.0; }
-
 Status HARTNR(double damping_factor) {
   auto& shells = atom.shells;
   auto& energies = atom.energies;

@@ -6,7 +6,7 @@
 namespace hf {
 
 // Extra charge added to the effective charge at radius r; this system has none (0.0).
-double Z_MADELUNG(double r);
+inline double Z_MADELUNG(double /*r*/) { return 0.0; }
 
 // Solves every core shell in -effective_charge/r (MASTER), forms the order-0 potential of
 // the density (YFUN), screens the nucleus by (N-1)/N of it and mixes the new charge with the
