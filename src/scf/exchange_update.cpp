@@ -35,7 +35,6 @@ ExchangeState state;
 // Work arrays: nothing in them outlives a call.
 Radial driving;         // the driving term S
 Radial core_density;    // sum of N_j P_j^2 over the Hartree orbitals
-Radial pair_density;    // P_j P_i
 Radial density_change;  // P_new^2 - P_i^2
 Radial potential;       // a multipole potential
 Radial new_p;
@@ -107,17 +106,13 @@ Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep) {
     const int common = std::min(m, mj);
     const Radial& pj = atom.hf.orbital_p.column(j);
     const double occupancy = shells.shell_occupancy(j);
-    for_point_pairs(1, common,
-                    [&]<typename T>(int k) { set_point<T>(pair_density, k, at_point<T>(pj, k) * at_point<T>(pi, k)); });
     for (int order = std::abs(l - lj); order <= l + lj; ++order) {
       if ((l + lj + order) % 2 != 0) continue;
-      // The potential is needed at 1..mj only.
-      if (multipole_potential(pair_density, potential, order, common, mj) == Status::error) return Status::error;
       const double c = CLAM(l, lj, order);
       const double weight = c * c * occupancy;
-      for_point_pairs(1, mj, [&]<typename T>(int k) {
-        set_point<T>(driving, k, at_point<T>(driving, k) - weight * at_point<T>(potential, k) * at_point<T>(pj, k));
-      });
+      // driving - weight V P_j at 1..mj, V the potential of order `order` of P_j P_i.
+      if (subtract_potential_term(pj, pi, order, common, mj, weight, pj, driving) == Status::error)
+        return Status::error;
     }
   }
 
