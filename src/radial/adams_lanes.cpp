@@ -1,17 +1,58 @@
 #include "radial/adams_lanes.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <cstddef>
+#include <cstdint>
 
 #include "radial/adams_moulton.h"
+#include "radial/point_pairs.h"
 
 namespace hf {
 
+namespace {
+
+// l(l+1)/(2 r(i)) at 2..1000 depends on l and the grid alone: for l = 1..kCachedL it is
+// computed once per grid and kept, keyed on the grid's id.
+constexpr int kCachedL = 10;
+struct CentrifugalTerms {
+  std::uint64_t grid_id = 0;  // the grid the terms belong to
+  std::array<bool, kCachedL + 1> ready{};
+  std::array<Radial, kCachedL + 1> over_r;
+};
+CentrifugalTerms centrifugal_terms;
+
+}  // namespace
+
 void potential_term(const Radial& charge, int l, int first, int last, Radial& v) {
   const auto& grid = atom.grid;
+  if (l == 0) {
+    // l(l+1)/(2r) is +0 and Z - +0 is Z, to the bit: the centrifugal term drops out.
+    for_point_pairs(first, last, [&]<typename T>(int i) {
+      set_point<T>(v, i, at_point<T>(charge, i) * at_point<T>(grid.drdt_over_r, i));
+    });
+    return;
+  }
   // l(l+1)/2 as ADAMS forms it.
   const double centrifugal = (static_cast<double>(l) + 1.0) * (0.5 * static_cast<double>(l));
-  for (int i = first; i <= last; ++i) v(i) = (charge(i) - centrifugal / grid.radius(i)) * grid.drdt_over_r(i);
+  if (l < 0 || l > kCachedL) {
+    for (int i = first; i <= last; ++i) v(i) = (charge(i) - centrifugal / grid.radius(i)) * grid.drdt_over_r(i);
+    return;
+  }
+  CentrifugalTerms& kept = centrifugal_terms;
+  if (kept.grid_id != grid.id) {
+    kept.ready.fill(false);
+    kept.grid_id = grid.id;
+  }
+  Radial& over_r = kept.over_r[static_cast<std::size_t>(l)];
+  if (!kept.ready[static_cast<std::size_t>(l)]) {
+    for (int i = 2; i <= kGridPoints; ++i) over_r(i) = centrifugal / grid.radius(i);
+    kept.ready[static_cast<std::size_t>(l)] = true;
+  }
+  for_point_pairs(first, last, [&]<typename T>(int i) {
+    set_point<T>(v, i, (at_point<T>(charge, i) - at_point<T>(over_r, i)) * at_point<T>(grid.drdt_over_r, i));
+  });
 }
 
 // One step of every lane. The window's oldest derivative is in slot `oldest`, the others

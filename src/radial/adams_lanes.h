@@ -11,7 +11,8 @@ namespace hf {
 //   charge  in: Z(r).   l  in: orbital angular momentum.
 //   first, last  in: 2 <= first, last <= 1000 (point 1, r = 0, has no value).
 //   v  out: points first..last; no other point.
-// Reads atom.grid. No failure.
+// Reads atom.grid. The terms l(l+1)/(2 r) of l = 1..10 are kept from call to call, keyed on the
+// grid's id. No failure.
 void potential_term(const Radial& charge, int l, int first, int last, Radial& v);
 
 // One integration for a lane: what ADAMS(*p, *q, charge, energy, l, start, stop) computes,

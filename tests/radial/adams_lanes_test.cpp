@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -143,6 +144,33 @@ INSTANTIATE_TEST_SUITE_P(
             "cut_and_continued",
             {{0, -300.0, 26, 640, {100, 101, 357}}, {1, -300.0, 991, 641, {990, 700}}, {2, -60.0, 26, 300, {33}}}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The potential term is ADAMS's (Z - l(l+1)/(2r)) drdt_over_r to the bit, for l = 0 (no
+// centrifugal term), for the l whose terms are kept and for one beyond them, also after the
+// grid has changed under the kept terms; only first..last is written.
+TEST_F(RadialTest, PotentialTermIsAdamsFormula) {
+  for (int i = 1; i <= kGridPoints; ++i) charge(i) = i % 7 == 0 ? -0.0 : 40.0 / (1.0 + r(i));
+  for (const bool stretched : {false, true}) {
+    if (stretched) {
+      for (int i = 2; i <= kGridPoints; ++i) atom.grid.radius(i) = 1.5 * atom.grid.radius(i);
+      atom.grid.id = new_grid_id();
+    }
+    for (const int l : {0, 1, 3, 11}) {
+      Radial v;
+      v.fill(kNaN);
+      potential_term(charge, l, 5, 990, v);
+      const double centrifugal = (l + 1.0) * (0.5 * l);
+      for (int i = 1; i <= kGridPoints; ++i) {
+        if (i < 5 || i > 990) {
+          ASSERT_TRUE(std::isnan(v(i))) << "l " << l << ": written at " << i;
+          continue;
+        }
+        const double want = (charge(i) - centrifugal / r(i)) * atom.grid.drdt_over_r(i);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(v(i)), std::bit_cast<std::uint64_t>(want)) << "l " << l << " at " << i;
+      }
+    }
+  }
+}
 
 }  // namespace
 }  // namespace hf::test
