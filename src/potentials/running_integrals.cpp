@@ -30,19 +30,10 @@ struct ScaledWeights {
   std::array<double, 5> interior{};
 };
 ScaledWeights scaled;
-// The centred rule of the interval ending at point i and of the one ending at i + 1:
-// sum over k = 1..5 of a(k) * (values(i+k-1) + values(i-k)), term by term in the order
-// k = 1..5, for both intervals at once. The documented sum starts from 0; starting from the
-// first term instead changes only a -0 into +0, which the running sums it goes into cannot
-// tell apart (they start at +0 and so are never -0).
-inline PointPair centred_pair(const Radial& values, int i, const PointPair (&a)[5]) {
-  PointPair u = a[0] * (at_point<PointPair>(values, i) + at_point<PointPair>(values, i - 1));
-#pragma GCC unroll 4
-  for (int k = 2; k <= 5; ++k)
-    u = u + a[k - 1] * (at_point<PointPair>(values, i + k - 1) + at_point<PointPair>(values, i - k));
-  return u;
-}
-
+// The centred rule of the interval ending at point i: the sum over k = 1..5 of
+// a(k) * (values(i+k-1) + values(i-k)), term by term in the order k = 1..5. The documented sum
+// starts from 0; starting from the first term instead changes only a -0 into +0, which the
+// running sums it goes into cannot tell apart (they start at +0 and so are never -0).
 inline double centred_one(const Radial& values, int i, const std::array<double, 5>& a) {
   double u = a[0] * (values(i) + values(i - 1));
   for (int k = 2; k <= 5; ++k) u = u + a[static_cast<std::size_t>(k - 1)] * (values(i + k - 1) + values(i - k));
@@ -85,28 +76,59 @@ void YINT(const Radial& f, const Radial& g, Radial& y, Radial& z, int n, double 
   // Interior: the centred rule on points i-5..i+4 (interval t(i-1)..t(i)) for y and on
   // points j-4..j+5 (interval t(j)..t(j+1)) for z. The z increment of that interval is the
   // centred rule of point j+1 read the other way round: the same pairs, so the same sums as
-  // for y on g. Each running sum depends on the one before, so the increments are formed
-  // alongside, two intervals at a time, while the two sums run in the lanes of one register.
-  PointPair weights[5];  // held in registers: y and z might share storage with the kept weights
-  for (int k = 0; k < 5; ++k) weights[k] = PointPair{a[static_cast<std::size_t>(k)], a[static_cast<std::size_t>(k)]};
-  PointPair sums{y(5), z(n - 4)};
+  // for y on g. Each running sum depends on the one before; its increments are formed
+  // alongside, two intervals at a time, from a window of point pairs held in registers that
+  // moves two points per step, so that each value is loaded once.
+  PointPair w[5];  // held in registers: y and z might share storage with the kept weights
+  for (std::size_t k = 0; k < 5; ++k) w[k] = PointPair{a[k], a[k]};
+  // The intervals ending at the points p and p+1 from the window of the pairs starting at
+  // p-5..p+4: their k-th terms from the pairs starting at p+k-1 and at p-k.
+  const auto centred_window = [&w](const PointPair(&window)[10]) {
+    PointPair u = w[0] * (window[5] + window[4]);
+#pragma GCC unroll 4
+    for (int k = 2; k <= 5; ++k) u = u + w[k - 1] * (window[4 + k] + window[5 - k]);
+    return u;
+  };
+  // y upwards: W[t] holds the points i-5+t and i-4+t, t = 0..9.
+  double y_sum = y(5);
+  PointPair W[10];
+  for (int t = 0; t < 8; ++t) W[t] = at_point<PointPair>(f, 1 + t);
   int i = 6;
   for (; i + 1 <= n - 4; i += 2) {
-    const int j = n - i + 1;
-    const PointPair u = centred_pair(f, i, weights);  // y increments of intervals i, i+1
-    const PointPair v = centred_pair(g, j, weights);  // z increments of intervals j-1, j (points j, j+1)
-    sums = sums + PointPair{u[0], v[1]};
-    y(i) = sums[0];
-    z(j) = sums[1];
-    sums = sums + PointPair{u[1], v[0]};
-    y(i + 1) = sums[0];
-    z(j - 1) = sums[1];
+    W[8] = at_point<PointPair>(f, i + 3);
+    W[9] = at_point<PointPair>(f, i + 4);
+    const PointPair u = centred_window(W);  // intervals i and i+1
+    y_sum = y_sum + u[0];
+    y(i) = y_sum;
+    y_sum = y_sum + u[1];
+    y(i + 1) = y_sum;
+#pragma GCC unroll 8
+    for (int t = 0; t < 8; ++t) W[t] = W[t + 2];
   }
-  for (; i <= n - 4; ++i) {
-    const int j = n - i + 1;
-    sums = sums + PointPair{centred_one(f, i, a), centred_one(g, j + 1, a)};
-    y(i) = sums[0];
-    z(j) = sums[1];
+  if (i <= n - 4) {
+    y_sum = y_sum + centred_one(f, i, a);
+    y(i) = y_sum;
+  }
+  // z downwards: V[t] holds the points j-5+t and j-4+t, t = 0..9, for the intervals ending at
+  // j+1 and j (the z values at j and j-1).
+  double z_sum = z(n - 4);
+  PointPair V[10];
+  for (int t = 2; t < 10; ++t) V[t] = at_point<PointPair>(g, n - 10 + t);
+  int j = n - 5;
+  for (i = 6; i + 1 <= n - 4; i += 2, j -= 2) {
+    V[0] = at_point<PointPair>(g, j - 5);
+    V[1] = at_point<PointPair>(g, j - 4);
+    const PointPair v = centred_window(V);  // intervals j-1 and j (z at j-1 and j)
+    z_sum = z_sum + v[1];
+    z(j) = z_sum;
+    z_sum = z_sum + v[0];
+    z(j - 1) = z_sum;
+#pragma GCC unroll 8
+    for (int t = 9; t >= 2; --t) V[t] = V[t - 2];
+  }
+  if (i <= n - 4) {
+    z_sum = z_sum + centred_one(g, j + 1, a);
+    z(j) = z_sum;
   }
 
   // Last four intervals: row j mirrored on points n..n-9 for y, row j on points 1..10 for z.
