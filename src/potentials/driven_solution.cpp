@@ -24,12 +24,13 @@ Radial q_in;
 Radial outward_terms;     // P_o s dr/dt
 Radial inward_terms;      // P_i s dr/dt
 Radial outward_integral;  // Y
-Radial inward_integral;   // X
 Radial integrand;         // of the norm, of the overlap of P and D
 
 // The driven solution for the driving term s: (P_o X + P_i Y) / w, with Y the running
-// integral of P_o s from the origin and X that of P_i s from r(m).
-// store.operator()<T>(i, value) takes the solution at point i (two points when T is a pair).
+// integral of P_o s from the origin and X that of P_i s from r(m), formed at each point as
+// soon as X is there (running_integrals), while the inward sums run.
+// store.operator()<T>(i, solution, x) takes the solution and X at point i (two points when T
+// is a pair); Y stays in outward_integral.
 template <typename Store>
 void green_solution(const Radial& s, int m, double w, Store store) {
   const auto& grid = atom.grid;
@@ -39,12 +40,9 @@ void green_solution(const Radial& s, int m, double w, Store store) {
     set_point<T>(outward_terms, i, (at_point<T>(p_out, i) * si) * dr);
     set_point<T>(inward_terms, i, (at_point<T>(p_in, i) * si) * dr);
   });
-  YINT(outward_terms, inward_terms, outward_integral, inward_integral, m, grid.grid_step);
-  for_point_pairs(1, m, [&]<typename T>(int i) {
-    const T solution = (at_point<T>(p_out, i) * at_point<T>(inward_integral, i) +
-                        at_point<T>(p_in, i) * at_point<T>(outward_integral, i)) /
-                       w;
-    store.template operator()<T>(i, solution);
+  running_integrals(outward_terms, inward_terms, outward_integral, m, grid.grid_step, [&]<typename T>(int i, T x) {
+    const T solution = (at_point<T>(p_out, i) * x + at_point<T>(p_in, i) * at_point<T>(outward_integral, i)) / w;
+    store.template operator()<T>(i, solution, x);
   });
 }
 
@@ -89,12 +87,9 @@ Status SOLVE(Radial& p, Radial& q, const Radial& charge, const Radial& driving_t
   double w = 0.0;
   WRON(w, p_out, q_out, p_in, q_in, m);
 
-  green_solution(s, m, w, [&]<typename T>(int i, T value) {
+  green_solution(s, m, w, [&]<typename T>(int i, T value, T x) {
     set_point<T>(p, i, value);
-    set_point<T>(q, i,
-                 (at_point<T>(q_out, i) * at_point<T>(inward_integral, i) +
-                  at_point<T>(q_in, i) * at_point<T>(outward_integral, i)) /
-                     w);
+    set_point<T>(q, i, (at_point<T>(q_out, i) * x + at_point<T>(q_in, i) * at_point<T>(outward_integral, i)) / w);
     set_point<T>(integrand, i, (value * value) * at_point<T>(grid.drdt, i));
   });
   const double norm = RINT(integrand, 1, m, kOrder, grid.grid_step);
@@ -102,7 +97,7 @@ Status SOLVE(Radial& p, Radial& q, const Radial& charge, const Radial& driving_t
 
   // Newton step: the driven solution for the stored orbital is -(1/2) dP/dE.
   const Radial& stored = atom.hf.orbital_p.column(shell_index);
-  green_solution(stored, m, w, [&]<typename T>(int i, T value) {
+  green_solution(stored, m, w, [&]<typename T>(int i, T value, T /*x*/) {
     set_point<T>(integrand, i, (at_point<T>(p, i) * value) * at_point<T>(grid.drdt, i));
   });
   const double overlap = RINT(integrand, 1, m, kOrder, grid.grid_step);

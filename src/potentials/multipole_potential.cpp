@@ -40,7 +40,6 @@ Radial own_powers_times_r;
 Radial outward_terms;  // f s^k dr/dt
 Radial inward_terms;   // f s^-(k+1) dr/dt
 Radial outward;        // integral of f s^k from 0 to r(i)
-Radial inward;         // integral of f s^-(k+1) from r(i) to r(m)
 
 // The integrands, their running integrals and the potential at 1..last, for the order whose
 // powers r^k and r^(k+1) are x and xr. The distribution comes from source.operator()<T>(i),
@@ -61,15 +60,21 @@ void potential_of_order(Source&& source, Sink&& sink, int m, int last, const Rad
     set_point<T>(outward_terms, i, outward_term);
     set_point<T>(inward_terms, i, inward_term);
   });
-  YINT(outward_terms, inward_terms, outward, inward, m, grid.grid_step);
-  const double total = outward(m);
-  // Point 1: the integral of f/s for order 0, the 0 of the outward integral otherwise.
-  sink.template operator()<double>(1, order_zero ? inward(1) : outward(1));
-  for_point_pairs(2, m, [&]<typename T>(int i) {
-    T inner = at_point<T>(inward, i);
+  // The potential at each point as soon as its inward integral is there, while the inward
+  // sums run.
+  running_integrals(outward_terms, inward_terms, outward, m, grid.grid_step, [&]<typename T>(int i, T inward) {
+    if constexpr (sizeof(T) == sizeof(double)) {
+      if (i == 1) {
+        // The integral of f/s for order 0, the 0 of the outward integral otherwise.
+        sink.template operator()<double>(1, order_zero ? inward : outward(1));
+        return;
+      }
+    }
+    T inner = inward;
     if constexpr (!order_zero) inner = inner * at_point<T>(x, i);
     sink.template operator()<T>(i, at_point<T>(outward, i) / at_point<T>(xr, i) + inner);
   });
+  const double total = outward(m);
   for_point_pairs(m + 1, last, [&]<typename T>(int i) {
     if constexpr (sizeof(T) == sizeof(double))
       sink.template operator()<T>(i, total / xr(i));

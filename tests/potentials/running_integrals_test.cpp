@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <tuple>
@@ -212,6 +213,37 @@ TEST_F(RunningIntegral, IsTheDocumentedSumsToTheBit) {
       ASSERT_EQ(std::bit_cast<std::uint64_t>(y(i)), std::bit_cast<std::uint64_t>(y_ref(i))) << n << ": y at " << i;
       ASSERT_EQ(std::bit_cast<std::uint64_t>(z(i)), std::bit_cast<std::uint64_t>(z_ref(i))) << n << ": z at " << i;
     }
+  }
+}
+
+// The handed-over inward integrals are YINT's, from z(n) down to z(1), each point once, with the
+// outward integral complete before the first of them.
+TEST_F(RunningIntegral, HandsTheInwardIntegralOverPointByPointDownwards) {
+  for (const int n : {10, 11, 500}) {
+    Radial f;
+    Radial g;
+    for (int i = 1; i <= kGridPoints; ++i) {
+      f(i) = std::cos(0.3 * i);
+      g(i) = std::sin(0.2 * i) + 1.5;
+    }
+    Radial y_ref;
+    Radial z_ref;
+    YINT(f, g, y_ref, z_ref, n, 0.05);
+    y.fill(kNaN);
+    int next = n;  // the point expected next
+    bool y_complete = true;
+    running_integrals(f, g, y, n, 0.05, [&]<typename T>(int j, T value) {
+      double values[2];
+      std::memcpy(values, &value, sizeof value);
+      const int count = static_cast<int>(sizeof value / sizeof(double));
+      if (next == n)
+        for (int i = 1; i <= n; ++i) y_complete = y_complete && y(i) == y_ref(i);
+      ASSERT_EQ(j + count - 1, next) << n;  // the highest point of the call is the one expected
+      for (int c = count - 1; c >= 0; --c) EXPECT_EQ(values[c], z_ref(j + c)) << n << ": z at " << j + c;
+      next = j - 1;
+    });
+    EXPECT_EQ(next, 0) << n;
+    EXPECT_TRUE(y_complete) << n;
   }
 }
 
