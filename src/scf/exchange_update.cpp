@@ -92,14 +92,10 @@ Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep) {
   for (int k = 1; k <= kGridPoints; ++k) driving(k) = 0.0;
   for_point_pairs(2, m, [&]<typename T>(int k) {
     const T r = at_point<T>(grid.radius, k);
-    T extra;
-    if constexpr (sizeof(T) == sizeof(double))
-      extra = Z_MADELUNG(r);
-    else
-      extra = T{Z_MADELUNG(r[0]), Z_MADELUNG(r[1])};
     const T charge = at_point<T>(grid.effective_charge, k);
-    set_point<T>(driving, k,
-                 kDirectScale * (at_point<T>(direct, k) + ((charge - nuclear) - extra) / r) * at_point<T>(pi, k));
+    set_point<T>(
+        driving, k,
+        kDirectScale * (at_point<T>(direct, k) + ((charge - nuclear) - extra_charge(r)) / r) * at_point<T>(pi, k));
   });
 
   // Exchange with every core shell, the shell itself included.

@@ -135,12 +135,13 @@ Status HARTNR(double damping_factor) {
     // Screened nuclear charge, mixed with the previous one.
     const double screening = 1.0 - reciprocal;
     const double nuclear = shells.nuclear_charge;
-    for (int i = 1; i <= kGridPoints; ++i) {
-      old_charge(i) = grid.effective_charge(i);
-      const double r = grid.radius(i);
-      const double fresh = Z_MADELUNG(r) + nuclear - (screening * density_potential(i)) * r;
-      grid.effective_charge(i) = damping_factor * old_charge(i) + (1.0 - damping_factor) * fresh;
-    }
+    for_point_pairs(1, kGridPoints, [&]<typename T>(int i) {
+      const T old = at_point<T>(grid.effective_charge, i);
+      set_point<T>(old_charge, i, old);
+      const T r = at_point<T>(grid.radius, i);
+      const T fresh = extra_charge(r) + nuclear - (screening * at_point<T>(density_potential, i)) * r;
+      set_point<T>(grid.effective_charge, i, damping_factor * old + (1.0 - damping_factor) * fresh);
+    });
 
     // First-order shift of each eigenvalue in the change of potential: minus the integral of
     // P^2 (Z - Zold)/r dr, two shells at a time.

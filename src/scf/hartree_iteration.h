@@ -8,6 +8,16 @@ namespace hf {
 // Extra charge added to the effective charge at radius r; this system has none (0.0).
 inline double Z_MADELUNG(double /*r*/) { return 0.0; }
 
+// Z_MADELUNG at one radius (T = double) or at the two radii of a point pair, for the loops
+// that go two points at a time.
+template <typename T>
+inline T extra_charge(T r) {
+  if constexpr (sizeof(T) == sizeof(double))
+    return Z_MADELUNG(r);
+  else
+    return T{Z_MADELUNG(r[0]), Z_MADELUNG(r[1])};
+}
+
 // Solves every core shell in -effective_charge/r (MASTER), forms the order-0 potential of
 // the density (YFUN), screens the nucleus by (N-1)/N of it and mixes the new charge with the
 // old one, damping_factor old to 1 - damping_factor new, until the first-order energy
