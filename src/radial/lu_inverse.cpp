@@ -33,11 +33,13 @@ inline bool factorise(double* a, int* pivots) {
     // The pivot: the first row l >= k with the largest |a(l,k)|.
     int l = k;
     double largest = std::fabs(column[k]);
+    // Selected without branches: which row wins follows the data, not a pattern.
+#pragma GCC unroll 8
     for (int i = k + 1; i < n; ++i) {
-      if (std::fabs(column[i]) > largest) {
-        largest = std::fabs(column[i]);
-        l = i;
-      }
+      const double size = std::fabs(column[i]);
+      const bool larger = size > largest;
+      largest = larger ? size : largest;
+      l = larger ? i : l;
     }
     pivots[k] = l;
     bool regular = true;
