@@ -22,8 +22,6 @@ constexpr double kShallower = 0.9;         // too few nodes and no upper bound y
 // 26; the inward start needs nine points (guaranteed, as m >= mc).
 constexpr int kSmallestMatch = kOutwardStartPoints + 2;
 
-Radial integrand;  // of the norm; work array, nothing in it outlives a trial
-
 // Sign changes of p over 2..m, a value of exactly 0 counted as positive: the nodes. Each
 // point is compared with the one before, two points at a time.
 std::int64_t sign_changes(const Radial& p, int m) {
@@ -129,11 +127,8 @@ void EigenvalueSearch::judge_trial() {
     return start_trial();
   }
 
-  for_point_pairs(1, m, [&]<typename T>(int i) {
-    const T pi = at_point<T>(p, i);
-    set_point<T>(integrand, i, pi * pi * at_point<T>(grid.drdt, i));
-  });
-  const double norm = RINT(integrand, 1, m, 7, grid.grid_step);
+  // The integral of P^2 dr over 1..m, RINT of p(i) p(i) drdt(i).
+  const double norm = rint_of_squares(p, grid.drdt, 1, m, 7, grid.grid_step);
   if (!(norm > 0.0 && std::isfinite(norm)))
     return end(
         lines_->fail(report::Line().text("  Error in master: norm of the trial solution is zero or not finite")));

@@ -67,14 +67,24 @@ constexpr double end_weight(int order, int k) {
 
 using Pair = double __attribute__((vector_size(16)));
 
-double RINT(const Radial& values, int first, int last, int order, double step) {
+// RINT of the values value(i), whatever gives them.
+template <typename Value>
+double quadrature(Value&& value, int first, int last, int order, double step) {
   double sum = 0.0;
   for (int k = 1; k <= order; ++k) {
-    sum = sum + (values(first + k - 1) + values(last - k + 1)) * end_weight(order, k);
+    sum = sum + (value(first + k - 1) + value(last - k + 1)) * end_weight(order, k);
   }
   sum = sum / kDenominators[static_cast<std::size_t>(order - 1)];
-  for (int i = first + order; i <= last - order; ++i) sum = sum + values(i);
+  for (int i = first + order; i <= last - order; ++i) sum = sum + value(i);
   return sum * step;
+}
+
+double RINT(const Radial& values, int first, int last, int order, double step) {
+  return quadrature([&](int i) { return values(i); }, first, last, order, step);
+}
+
+double rint_of_squares(const Radial& p, const Radial& weight, int first, int last, int order, double step) {
+  return quadrature([&](int i) { return p(i) * p(i) * weight(i); }, first, last, order, step);
 }
 
 RintPair rint_pair(const Radial& a, int last_a, const Radial& b, int last_b, int first, int order, double step) {

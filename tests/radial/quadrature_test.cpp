@@ -108,5 +108,19 @@ TEST(Quadrature, PairIsTwoSingleIntegrals) {
   }
 }
 
+// The integral of squares formed as the sum goes is RINT of the squares stored first, to the bit.
+TEST(Quadrature, SquaresFormedAsTheSumGoesAreRintOfTheSquares) {
+  set_up_grid();
+  Radial p;
+  for (int i = 1; i <= kGridPoints; ++i) p(i) = std::sin(0.05 * i) * std::exp(-0.002 * i);
+  for (const int last : {1000, 699, 27}) {
+    Radial squares;
+    for (int i = 1; i <= last; ++i) squares(i) = p(i) * p(i) * atom.grid.drdt(i);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(rint_of_squares(p, atom.grid.drdt, 1, last, 7, atom.grid.grid_step)),
+              std::bit_cast<std::uint64_t>(RINT(squares, 1, last, 7, atom.grid.grid_step)))
+        << last;
+  }
+}
+
 }  // namespace
 }  // namespace hf
