@@ -56,9 +56,6 @@ class AdamsLanes {
   // Points the lane's span still has to compute (0 when idle).
   int remaining(int lane) const { return lanes_[lane].remaining; }
 
-  // Lets a busy lane's span go on for `points` more points beyond its stop, in its direction.
-  void extend(int lane, int points) { lanes_[lane].remaining += points; }
-
   // Steps every lane together until the first busy lane's span ends, which may end others at
   // the same point; then those lanes are idle. Nothing when all lanes are idle.
   void advance();
