@@ -16,7 +16,7 @@ constexpr int n = kLuOrder;
 
 // y(i) = y(i) + t x(i) for rows i = first..last of two columns; nothing when t = 0.
 template <int first, int last>
-inline void add_multiple(double* y, double t, const double* x) {
+[[gnu::always_inline]] inline void add_multiple(double* y, double t, const double* x) {
   if (t == 0.0) return;
 #pragma GCC unroll 8
   for (int i = first; i <= last; ++i) y[i] = y[i] + t * x[i];
@@ -24,7 +24,7 @@ inline void add_multiple(double* y, double t, const double* x) {
 
 // Step k of the factorisation and the steps after it. Returns false when a pivot is zero.
 template <int k>
-inline bool factorise(double* a, int* pivots) {
+[[gnu::always_inline]] inline bool factorise(double* a, int* pivots) {
   if constexpr (k == n - 1) {
     pivots[k] = k;
     return a[k + n * k] != 0.0;
@@ -68,7 +68,7 @@ inline bool factorise(double* a, int* pivots) {
 
 // inverse(U), column k and the columns after it.
 template <int k>
-inline void invert_upper(double* a) {
+[[gnu::always_inline]] inline void invert_upper(double* a) {
   if constexpr (k < n) {
     double* column = a + n * k;
     column[k] = 1.0 / column[k];
@@ -89,7 +89,7 @@ inline void invert_upper(double* a) {
 // inverse(U) inverse(L), column k and the columns before it (k = 7 down to 1 in the
 // 1-based count), undoing the row interchanges as column interchanges.
 template <int k>
-inline void times_inverse_lower(double* a, const int* pivots) {
+[[gnu::always_inline]] inline void times_inverse_lower(double* a, const int* pivots) {
   if constexpr (k >= 0) {
     double* column = a + n * k;
     double work[n];
