@@ -29,13 +29,15 @@ struct AdamsSpan {
 };                            // start-8*dir..stop must lie within 2..1000
 
 // Lanes, each running one integration, two lanes to an SSE2 register and Groups registers:
-// 2 lanes (one register) reach the latency of one step's dependency chain (eight ordered
-// additions, a multiply, an add and a divide) for two integrations at once; 4 lanes (two
-// registers) also fill the gaps of that chain. Each lane performs exactly ADAMS's operations
-// on its integration, in ADAMS's order (IEEE arithmetic, no contraction), so every value is
-// bit for bit ADAMS's, whatever runs in the other lanes. P, Q of the last point and the two
-// windows of eight derivatives stay in registers while the lanes step; the window rotates by
-// an eightfold unrolled step, so no step reads back a value stored by the one before.
+// 2 lanes (one register) take a step in the latency of one step's dependency chain (eight
+// ordered additions, a multiply, an add and a divide); 4 lanes (two registers) fill the gaps
+// of that chain with the other register's work, up to the processor's throughput. Each lane
+// performs exactly ADAMS's operations on its integration, in ADAMS's order (IEEE arithmetic,
+// no contraction), so every value is bit for bit ADAMS's, whatever runs in the other lanes.
+// P, Q of the last point and the two windows of eight derivatives are local variables for the
+// whole of an advance (registers for one register of lanes; in part the stack for two), and
+// the window rotates by an eightfold unrolled step, its slots fixed at compile time: no step
+// waits on a value stored by the step before, and the arrays are only written.
 // A lane whose span has ended is idle until start() gives it another; an idle lane steps on
 // zeros and writes nothing. A span may be cut anywhere and continued by a new span from the
 // next point: the new span reads its history back from p and q, which gives the same values.
@@ -52,9 +54,6 @@ class AdamsLanes {
 
   // True while the lane's span has points left to compute.
   bool busy(int lane) const { return lanes_[lane].remaining > 0; }
-
-  // Points the lane's span still has to compute (0 when idle).
-  int remaining(int lane) const { return lanes_[lane].remaining; }
 
   // Steps every lane together until the first busy lane's span ends, which may end others at
   // the same point; then those lanes are idle. Nothing when all lanes are idle.

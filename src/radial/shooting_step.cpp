@@ -10,6 +10,7 @@ Status ShootingStep::begin(Radial& p_out, Radial& q_out, Radial& p_in, Radial& q
                            const Radial& v, double energy, int l, int outward_last, int outer, int inward_last,
                            ReportLines& lines) {
   pending_ = 0;
+  guarded_ = false;
   for (bool& ready : ready_) ready = false;
   if (inward_series(p_in, q_in, charge, energy, l, outer, lines) == Status::error) return Status::error;
   if (outward_collocation(p_out, q_out, charge, energy, l, lines) == Status::error) return Status::error;
