@@ -306,7 +306,7 @@ class SearchesSideBySide : public RadialTest, public ::testing::WithParamInterfa
 // run_searches gives each search what MASTER gives it alone, to the bit, and the lines of the
 // searches up to the first failing one in order; a search that fails late in its turn still
 // wins over a later one that fails at once.
-TEST_P(SearchesSideBySide, AreTheSearchesOneAfterTheOther) {
+TEST_P(SearchesSideBySide, GiveWhatEachGivesAlone) {
   const std::vector<Problem>& problems = GetParam().problems;
   const int count = static_cast<int>(problems.size());
   struct Result {
