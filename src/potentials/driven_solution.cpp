@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "potentials/running_integrals.h"
+#include "radial/point_pairs.h"
 #include "radial/quadrature.h"
 #include "radial/shooting_step.h"
 #include "report/line_layout.h"
@@ -23,21 +24,26 @@ Radial q_in;
 Radial outward_terms;     // P_o s dr/dt
 Radial inward_terms;      // P_i s dr/dt
 Radial outward_integral;  // Y
-Radial inward_integral;   // X
-Radial driven;            // D
 Radial integrand;         // of the norm, of the overlap of P and D
 
 // The driven solution for the driving term s: (P_o X + P_i Y) / w, with Y the running
-// integral of P_o s from the origin and X that of P_i s from r(m).
+// integral of P_o s from the origin and X that of P_i s from r(m), formed at each point as
+// soon as X is there (running_integrals), while the inward sums run.
+// store.operator()<T>(i, solution, x) takes the solution and X at point i (two points when T
+// is a pair); Y stays in outward_integral.
 template <typename Store>
 void green_solution(const Radial& s, int m, double w, Store store) {
   const auto& grid = atom.grid;
-  for (int i = 1; i <= m; ++i) {
-    outward_terms(i) = (p_out(i) * s(i)) * grid.drdt(i);
-    inward_terms(i) = (p_in(i) * s(i)) * grid.drdt(i);
-  }
-  YINT(outward_terms, inward_terms, outward_integral, inward_integral, m, grid.grid_step);
-  for (int i = 1; i <= m; ++i) store(i, (p_out(i) * inward_integral(i) + p_in(i) * outward_integral(i)) / w);
+  for_point_pairs(1, m, [&]<typename T>(int i) {
+    const T si = at_point<T>(s, i);
+    const T dr = at_point<T>(grid.drdt, i);
+    set_point<T>(outward_terms, i, (at_point<T>(p_out, i) * si) * dr);
+    set_point<T>(inward_terms, i, (at_point<T>(p_in, i) * si) * dr);
+  });
+  running_integrals(outward_terms, inward_terms, outward_integral, m, grid.grid_step, [&]<typename T>(int i, T x) {
+    const T solution = (at_point<T>(p_out, i) * x + at_point<T>(p_in, i) * at_point<T>(outward_integral, i)) / w;
+    store.template operator()<T>(i, solution, x);
+  });
 }
 
 double wronskian_at(int i, const Radial& p_o, const Radial& q_o, const Radial& p_i, const Radial& q_i) {
@@ -81,18 +87,19 @@ Status SOLVE(Radial& p, Radial& q, const Radial& charge, const Radial& driving_t
   double w = 0.0;
   WRON(w, p_out, q_out, p_in, q_in, m);
 
-  green_solution(s, m, w, [&](int i, double value) {
-    p(i) = value;
-    q(i) = (q_out(i) * inward_integral(i) + q_in(i) * outward_integral(i)) / w;
+  green_solution(s, m, w, [&]<typename T>(int i, T value, T x) {
+    set_point<T>(p, i, value);
+    set_point<T>(q, i, (at_point<T>(q_out, i) * x + at_point<T>(q_in, i) * at_point<T>(outward_integral, i)) / w);
+    set_point<T>(integrand, i, (value * value) * at_point<T>(grid.drdt, i));
   });
-  for (int i = 1; i <= m; ++i) integrand(i) = (p(i) * p(i)) * grid.drdt(i);
   const double norm = RINT(integrand, 1, m, kOrder, grid.grid_step);
   if (std::abs(norm - 1.0) < norm_tolerance) return Status::ok;
 
   // Newton step: the driven solution for the stored orbital is -(1/2) dP/dE.
   const Radial& stored = atom.hf.orbital_p.column(shell_index);
-  green_solution(stored, m, w, [&](int i, double value) { driven(i) = value; });
-  for (int i = 1; i <= m; ++i) integrand(i) = (p(i) * driven(i)) * grid.drdt(i);
+  green_solution(stored, m, w, [&]<typename T>(int i, T value, T /*x*/) {
+    set_point<T>(integrand, i, (at_point<T>(p, i) * value) * at_point<T>(grid.drdt, i));
+  });
   const double overlap = RINT(integrand, 1, m, kOrder, grid.grid_step);
   const double step = (0.25 * (norm - 1.0)) / overlap;
   energy = step + energy;

@@ -19,4 +19,15 @@ namespace hf {
 // call to call, keyed on the grid's id.
 Status YFUN(const Radial& f, Radial& y, int k, int m);
 
+// YFUN for a caller that needs the potential only up to point `last` (m <= last <= 1000):
+// y is written at 1..last, as YFUN writes it there, and not beyond.
+Status multipole_potential(const Radial& f, Radial& y, int k, int m, int last);
+
+// A potential's term in a sum, without the potential stored: with y YFUN's potential of order
+// k of the distribution a(i) b(i) (a(i) * b(i) at 2..m), sum(i) = sum(i) - (weight * y(i)) * c(i)
+// at 1..last (m <= last <= 1000), the values as those of the three steps one after the other.
+// Fails, and writes, as YFUN; sum is untouched on the error return.
+Status subtract_potential_term(const Radial& a, const Radial& b, int k, int m, int last, double weight, const Radial& c,
+                               Radial& sum);
+
 }  // namespace hf

@@ -1,8 +1,7 @@
 #include "potentials/running_integrals.h"
 
 #include <array>
-
-#include "potentials/point_pairs.h"
+#include <cstddef>
 
 namespace hf {
 
@@ -24,92 +23,73 @@ constexpr std::array<int, 5> kInteriorWeights{4134338, -641776, 162680, -28939, 
 
 // Weights scaled to the step of the previous call (0 before the first call): keyed on the
 // step, the one thing they depend on.
-struct ScaledWeights {
-  double step = 0.0;
-  std::array<std::array<double, 10>, 5> start{};
-  std::array<double, 5> interior{};
-};
-ScaledWeights scaled;
-// Interior increments of y and z.
-Radial y_increment;
-Radial z_increment;
-
-// increment(i) = sum over k = 1..5 of a(k) * (values(i+k-1) + values(i-k)), summed from 0
-// in the order k = 1..5, for i = first..last; two points at a time.
-void interior_increments(const Radial& values, Radial& increment, int first, int last,
-                         const std::array<double, 5>& a) {
-  for_point_pairs(first, last, [&]<typename T>(int i) {
-    T u{};
-#pragma GCC unroll 5
-    for (int k = 1; k <= 5; ++k)
-      u = u + a[static_cast<std::size_t>(k - 1)] * (at_point<T>(values, i + k - 1) + at_point<T>(values, i - k));
-    set_point<T>(increment, i, u);
-  });
-}
-
-void scale_weights(double h) {
-  const double factor = h / kDenominator;
-  for (std::size_t row = 0; row < kStartWeights.size(); ++row)
-    for (std::size_t k = 0; k < 10; ++k) scaled.start[row][k] = kStartWeights[row][k] * factor;
-  for (std::size_t k = 0; k < kInteriorWeights.size(); ++k)
-    scaled.interior[k] = kInteriorWeights[k] * factor;
-  scaled.step = h;
-}
+double scaled_step = 0.0;
+running_integrals_detail::Weights scaled{};
 
 }  // namespace
 
-void YINT(const Radial& f, const Radial& g, Radial& y, Radial& z, int n, double h) {
-  if (h != scaled.step) scale_weights(h);
-  const auto& c = scaled.start;
-  const auto& a = scaled.interior;
+namespace running_integrals_detail {
 
-  y(1) = 0.0;
-  z(n) = 0.0;
+const Weights& weights(double h) {
+  if (h != scaled_step) {
+    const double factor = h / kDenominator;
+    for (std::size_t row = 0; row < kStartWeights.size(); ++row)
+      for (std::size_t k = 0; k < 10; ++k) scaled.start[row][k] = kStartWeights[row][k] * factor;
+    for (std::size_t k = 0; k < kInteriorWeights.size(); ++k) scaled.interior[k] = kInteriorWeights[k] * factor;
+    scaled_step = h;
+  }
+  return scaled;
+}
 
-  // First four intervals: rows 1..4 on points 1..10 for y, mirrored on points n..n-9 for z.
+void outward(const Radial& f, Radial& y, int n, const Weights& weights) {
+  const auto& c = weights.start;
+  const auto& a = weights.interior;
+
+  // First four intervals: rows 1..4 on points 1..10.
+  double y_sum = 0.0;
+  y(1) = y_sum;
   for (int i = 2; i <= 5; ++i) {
-    const int j = n - i + 1;
     const auto& row = c[static_cast<std::size_t>(i - 2)];
-    double yi = y(i - 1);
-    double zj = z(j + 1);
-    for (int k = 1; k <= 10; ++k) {
-      yi = yi + row[static_cast<std::size_t>(k - 1)] * f(k);
-      zj = zj + row[static_cast<std::size_t>(k - 1)] * g(n - k + 1);
-    }
-    y(i) = yi;
-    z(j) = zj;
-  }
-
-  // Interior: the centred rule on points i-5..i+4 (interval t(i-1)..t(i)) for y and on
-  // points j-4..j+5 (interval t(j)..t(j+1)) for z; increments first, then the sums.
-  interior_increments(f, y_increment, 6, n - 4, a);
-  // The z increment of interval t(j)..t(j+1) is the centred rule of point j+1 read the
-  // other way round: the same pairs, so the same sums as for y on g.
-  interior_increments(g, z_increment, 6, n - 4, a);
-  // The running sums stay in registers: each depends on the one before.
-  double y_sum = y(5);
-  double z_sum = z(n - 4);
-  for (int i = 6; i <= n - 4; ++i) {
-    const int j = n - i + 1;
-    y_sum = y_sum + y_increment(i);
-    z_sum = z_sum + z_increment(j + 1);
+    for (std::size_t k = 1; k <= 10; ++k) y_sum = y_sum + row[k - 1] * f(static_cast<int>(k));
     y(i) = y_sum;
-    z(j) = z_sum;
   }
 
-  // Last four intervals: row j mirrored on points n..n-9 for y, row j on points 1..10 for z.
-  for (int i = n - 3; i <= n; ++i) {
-    const int j = n - i + 1;
-    const auto& row = c[static_cast<std::size_t>(j - 1)];
-    double yi = y(i - 1);
-    double zj = z(j + 1);
-    for (int k = 1; k <= 10; ++k) {
-      yi = yi + row[static_cast<std::size_t>(k - 1)] * f(n - k + 1);
-      zj = zj + row[static_cast<std::size_t>(k - 1)] * g(k);
-    }
-    y(i) = yi;
-    z(j) = zj;
+  // Interior: the centred rule on points i-5..i+4 (interval t(i-1)..t(i)), two intervals at a
+  // time from a window of point pairs held in registers that moves two points per step:
+  // W[t] holds the points i-5+t and i-4+t.
+  PointPair w[5];  // held in registers: y might share storage with the kept weights
+  for (std::size_t k = 0; k < 5; ++k) w[k] = PointPair{a[k], a[k]};
+  PointPair W[10];
+  for (int t = 0; t < 8; ++t) W[t] = at_point<PointPair>(f, 1 + t);
+  int i = 6;
+  for (; i + 1 <= n - 4; i += 2) {
+    W[8] = at_point<PointPair>(f, i + 3);
+    W[9] = at_point<PointPair>(f, i + 4);
+    const PointPair u = centred_window(W, w);  // intervals i and i+1
+    y_sum = y_sum + u[0];
+    y(i) = y_sum;
+    y_sum = y_sum + u[1];
+    y(i + 1) = y_sum;
+#pragma GCC unroll 8
+    for (int t = 0; t < 8; ++t) W[t] = W[t + 2];
   }
+  if (i <= n - 4) {
+    y_sum = y_sum + centred_one(f, i, a);
+    y(i) = y_sum;
+  }
+
+  // Last four intervals: row n-i+1 mirrored on points n..n-9.
+  for (i = n - 3; i <= n; ++i) {
+    const auto& row = c[static_cast<std::size_t>(n - i)];
+    for (std::size_t k = 1; k <= 10; ++k) y_sum = y_sum + row[k - 1] * f(n - static_cast<int>(k) + 1);
+    y(i) = y_sum;
+  }
+}
+
+}  // namespace running_integrals_detail
+
+void YINT(const Radial& f, const Radial& g, Radial& y, Radial& z, int n, double h) {
+  running_integrals(f, g, y, n, h, [&]<typename T>(int j, T value) { set_point<T>(z, j, value); });
 }
 
 }  // namespace hf

@@ -8,7 +8,6 @@
 
 #include "radial/adams_moulton.h"
 #include "report/line_layout.h"
-#include "state/error_line.h"
 
 namespace hf {
 
@@ -22,15 +21,16 @@ constexpr double kWarnSize = 0.001;  // relative size left after all terms that 
 
 Status INSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int outer,
              int match) {
-  if (inward_series(p, q, charge, energy, l, outer) == Status::error) return Status::error;
+  ReportLines lines;
+  if (inward_series(p, q, charge, energy, l, outer, lines) == Status::error) return Status::error;
   // Inward from the eight points below outer; the value at outer is not used by the integrator.
   if (outer - kSeriesPoints >= match) ADAMS(p, q, charge, energy, l, outer - kSeriesPoints, match);
   return Status::ok;
 }
 
-Status inward_series(Radial& p, Radial& q, const Radial& charge, double energy, int l, int outer) {
+Status inward_series(Radial& p, Radial& q, const Radial& charge, double energy, int l, int outer, ReportLines& lines) {
   if (!(energy < 0.0))
-    return error_line(report::Line().text("  Error in insch: eau = ").exponent(energy, 16, 6, 'D').text(" > 0"));
+    return lines.fail(report::Line().text("  Error in insch: eau = ").exponent(energy, 16, 6, 'D').text(" > 0"));
 
   const auto& radius = atom.grid.radius;
   const double lambda = std::sqrt(-(2.0 * energy));
@@ -71,7 +71,7 @@ Status inward_series(Radial& p, Radial& q, const Radial& charge, double energy, 
       }
     }
     if (!converged && err > kWarnSize) {
-      report::Line().text(" Warning: asymptotic series not converging ").write(atom.report.report_unit);
+      lines.write(report::Line().text(" Warning: asymptotic series not converging "));
     }
     p(i) = f * sp;
     q(i) = f * sq;

@@ -1,6 +1,7 @@
 // Inward start: the solution decaying at large radius, from the asymptotic Coulomb series.
 #pragma once
 
+#include "radial/report_lines.h"
 #include "state/atomic_state.h"
 #include "state/status.h"
 
@@ -26,9 +27,9 @@ Status INSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, i
 // Points of the inward start set from the series; INSCH integrates from the point below.
 inline constexpr int kSeriesPoints = 9;
 
-// The series part of INSCH alone: the same check of E and the same warnings, p, q at
-// outer-8..outer. INSCH continues with ADAMS from outer-9 down to match when
-// outer-9 >= match.
-Status inward_series(Radial& p, Radial& q, const Radial& charge, double energy, int l, int outer);
+// The series part of INSCH alone: the same check of E and the same warning and error lines,
+// written through `lines`; p, q at outer-8..outer. INSCH continues with ADAMS from outer-9
+// down to match when outer-9 >= match.
+Status inward_series(Radial& p, Radial& q, const Radial& charge, double energy, int l, int outer, ReportLines& lines);
 
 }  // namespace hf

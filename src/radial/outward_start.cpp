@@ -8,7 +8,6 @@
 #include "radial/integer_power.h"
 #include "radial/lu_inverse.h"
 #include "report/line_layout.h"
-#include "state/error_line.h"
 
 namespace hf {
 
@@ -26,9 +25,9 @@ constexpr double weight(int i, int j) {
 constexpr double weight0(int i) { return weight(i, 0); }
 
 // Replaces a block's matrix by its inverse; a singular one is reported and ends the start.
-Status invert(Matrix8& a, int block) {
+Status invert(Matrix8& a, int block, ReportLines& lines) {
   if (invert_lu(a)) return Status::ok;
-  return error_line(report::Line().text("  Error in outsch: singular collocation matrix in block").integer(block, 2));
+  return lines.fail(report::Line().text("  Error in outsch: singular collocation matrix in block").integer(block, 2));
 }
 
 // G = (M - diag(cV))^-1 of each block depends only on l and the grid (grid_step and
@@ -44,7 +43,7 @@ struct BlockInverses {
 BlockInverses inverses;
 
 // G of block 1..3 for angular momentum l.
-Status block_inverse(Matrix8& g, int block, int l) {
+Status block_inverse(Matrix8& g, int block, int l, ReportLines& lines) {
   const auto& grid = atom.grid;
   const double h = grid.grid_step;
   const double lp1 = static_cast<double>(l) + 1.0;
@@ -56,18 +55,19 @@ Status block_inverse(Matrix8& g, int block, int l) {
     for (int i = 1; i <= kBlock; ++i) element(g, i, j) = weight(i, j);
     element(g, j, j) = weight(j, j) - cv[static_cast<std::size_t>(j - 1)];
   }
-  return invert(g, block);
+  return invert(g, block, lines);
 }
 
 }  // namespace
 
 Status OUTSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int match) {
-  if (outward_collocation(p, q, charge, energy, l) == Status::error) return Status::error;
+  ReportLines lines;
+  if (outward_collocation(p, q, charge, energy, l, lines) == Status::error) return Status::error;
   if (match > kOutwardStartPoints + 1) ADAMS(p, q, charge, energy, l, kOutwardStartPoints + 1, match);
   return Status::ok;
 }
 
-Status outward_collocation(Radial& p, Radial& q, const Radial& charge, double energy, int l) {
+Status outward_collocation(Radial& p, Radial& q, const Radial& charge, double energy, int l, ReportLines& lines) {
   const auto& grid = atom.grid;
   const double h = grid.grid_step;
   const double lp1 = static_cast<double>(l) + 1.0;  // l + 1, exact for every int l
@@ -85,8 +85,8 @@ Status outward_collocation(Radial& p, Radial& q, const Radial& charge, double en
   }
   if (cached && !inverses.ready[static_cast<std::size_t>(l)]) {
     for (int block = 1; block <= 3; ++block)
-      if (block_inverse(inverses.g[static_cast<std::size_t>(l)][static_cast<std::size_t>(block - 1)], block, l) ==
-          Status::error)
+      if (block_inverse(inverses.g[static_cast<std::size_t>(l)][static_cast<std::size_t>(block - 1)], block, l,
+                        lines) == Status::error)
         return Status::error;
     inverses.ready[static_cast<std::size_t>(l)] = true;
   }
@@ -96,7 +96,7 @@ Status outward_collocation(Radial& p, Radial& q, const Radial& charge, double en
   Vector8 s{};
   Vector8 u{};
   Vector8 v{};
-  Matrix8 g{};
+  Matrix8 own_g{};
   Matrix8 b{};
   for (int block = 1; block <= 3; ++block) {
     const int base = kBlock * block - 7;  // block point 0: the origin or the previous block's last
@@ -107,11 +107,9 @@ Status outward_collocation(Radial& p, Radial& q, const Radial& charge, double en
       cq[k] = -1680.0 * h * (energy * grid.drdt(pt) + charge(pt) * grid.drdt_over_r(pt));
     }
 
-    // G = (M - diag(cV))^-1, from the equations for v.
-    if (cached)
-      g = inverses.g[static_cast<std::size_t>(l)][static_cast<std::size_t>(block - 1)];
-    else if (block_inverse(g, block, l) == Status::error)
-      return Status::error;
+    // G = (M - diag(cV))^-1, from the equations for v: the kept one, or one of its own.
+    if (!cached && block_inverse(own_g, block, l, lines) == Status::error) return Status::error;
+    const Matrix8& g = cached ? inverses.g[static_cast<std::size_t>(l)][static_cast<std::size_t>(block - 1)] : own_g;
 
     // B u = s after eliminating v from the equations for u.
     for (int i = 1; i <= kBlock; ++i) {
@@ -123,7 +121,7 @@ Status outward_collocation(Radial& p, Radial& q, const Radial& charge, double en
         s[ki] = s[ki] - weight0(j) * (cp[ki] * element(g, i, j)) * v0;
       }
     }
-    if (invert(b, block) == Status::error) return Status::error;  // H
+    if (invert(b, block, lines) == Status::error) return Status::error;  // H
 
     for (int i = 1; i <= kBlock; ++i) {
       double sum = 0.0;

@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "radial/report_lines.h"
 #include "state/atomic_state.h"
 #include "state/status.h"
 
@@ -43,8 +44,8 @@ inline constexpr std::array<std::array<int, 9>, 8> kDerivativeWeights840{{
 // p, q hold no meaning.
 Status OUTSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int match);
 
-// The collocation part of OUTSCH alone: p, q at points 1..25. OUTSCH continues with
-// ADAMS from point 26 to match when match > 26.
-Status outward_collocation(Radial& p, Radial& q, const Radial& charge, double energy, int l);
+// The collocation part of OUTSCH alone: p, q at points 1..25, its error line written through
+// `lines`. OUTSCH continues with ADAMS from point 26 to match when match > 26.
+Status outward_collocation(Radial& p, Radial& q, const Radial& charge, double energy, int l, ReportLines& lines);
 
 }  // namespace hf

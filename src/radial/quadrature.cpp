@@ -1,5 +1,6 @@
 #include "radial/quadrature.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 
@@ -64,14 +65,43 @@ constexpr double end_weight(int order, int k) {
 
 }  // namespace
 
-double RINT(const Radial& values, int first, int last, int order, double step) {
+using Pair = double __attribute__((vector_size(16)));
+
+// RINT of the values value(i), whatever gives them.
+template <typename Value>
+double quadrature(Value&& value, int first, int last, int order, double step) {
   double sum = 0.0;
   for (int k = 1; k <= order; ++k) {
-    sum = sum + (values(first + k - 1) + values(last - k + 1)) * end_weight(order, k);
+    sum = sum + (value(first + k - 1) + value(last - k + 1)) * end_weight(order, k);
   }
   sum = sum / kDenominators[static_cast<std::size_t>(order - 1)];
-  for (int i = first + order; i <= last - order; ++i) sum = sum + values(i);
+  for (int i = first + order; i <= last - order; ++i) sum = sum + value(i);
   return sum * step;
+}
+
+double RINT(const Radial& values, int first, int last, int order, double step) {
+  return quadrature([&](int i) { return values(i); }, first, last, order, step);
+}
+
+double rint_of_squares(const Radial& p, const Radial& weight, int first, int last, int order, double step) {
+  return quadrature([&](int i) { return p(i) * p(i) * weight(i); }, first, last, order, step);
+}
+
+RintPair rint_pair(const Radial& a, int last_a, const Radial& b, int last_b, int first, int order, double step) {
+  Pair sum{0.0, 0.0};
+  for (int k = 1; k <= order; ++k) {
+    const Pair ends = Pair{a(first + k - 1), b(first + k - 1)} + Pair{a(last_a - k + 1), b(last_b - k + 1)};
+    sum = sum + ends * end_weight(order, k);
+  }
+  sum = sum / kDenominators[static_cast<std::size_t>(order - 1)];
+  const int both = std::min(last_a, last_b) - order;
+  int i = first + order;
+  for (; i <= both; ++i) sum = sum + Pair{a(i), b(i)};
+  double sum_a = sum[0];
+  double sum_b = sum[1];
+  for (int j = i; j <= last_a - order; ++j) sum_a = sum_a + a(j);
+  for (int j = i; j <= last_b - order; ++j) sum_b = sum_b + b(j);
+  return {sum_a * step, sum_b * step};
 }
 
 }  // namespace hf

@@ -18,4 +18,18 @@ namespace hf {
 // Reads and writes no shared state; no checks, no failure.
 double RINT(const Radial& values, int first, int last, int order, double step);
 
+// RINT of the values p(i) * p(i) * weight(i), formed as the sum takes them: bit for bit RINT
+// of an array filled with them first, without the array. The sum is one chain of additions,
+// in whose shadow the products cost nothing.
+double rint_of_squares(const Radial& p, const Radial& weight, int first, int last, int order, double step);
+
+// RINT of two functions at once, each with a last point of its own: the two sums run in the
+// lanes of one register, so that the second costs little more than the first. The results are
+// bit for bit RINT(a, first, last_a, order, step) and RINT(b, first, last_b, order, step).
+struct RintPair {
+  double a;
+  double b;
+};
+RintPair rint_pair(const Radial& a, int last_a, const Radial& b, int last_b, int first, int order, double step);
+
 }  // namespace hf

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <new>
+#include <type_traits>
 
 #include "potentials/angular_coefficients.h"
 #include "potentials/driven_solution.h"
 #include "potentials/multipole_potential.h"
+#include "radial/point_pairs.h"
 #include "radial/quadrature.h"
 #include "scf/hartree_iteration.h"
 #include "state/atomic_state.h"
@@ -34,12 +37,12 @@ ExchangeState state;
 // Work arrays: nothing in them outlives a call.
 Radial driving;         // the driving term S
 Radial core_density;    // sum of N_j P_j^2 over the Hartree orbitals
-Radial pair_density;    // P_j P_i
 Radial density_change;  // P_new^2 - P_i^2
 Radial potential;       // a multipole potential
 Radial new_p;
 Radial new_q;
 Radial integrand;
+Radial second_integrand;
 
 // Copies the Hartree orbitals into the Hartree-Fock ones and builds the direct potential of
 // their density.
@@ -68,8 +71,9 @@ Status start_hartree_fock() {
 }  // namespace
 
 void reset_exchange_update() {
-  static const ExchangeState fresh;  // about 250 kB: kept off the stack
-  state = fresh;
+  // Made afresh in place (about 250 kB): no fresh copy to build, touch and copy.
+  static_assert(std::is_trivially_destructible_v<ExchangeState>);
+  ::new (static_cast<void*>(&state)) ExchangeState();
 }
 
 Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep) {
@@ -86,11 +90,13 @@ Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep) {
   // Direct part: twice (HF direct potential - reference potential) times P_i.
   const double nuclear = shells.nuclear_charge;
   for (int k = 1; k <= kGridPoints; ++k) driving(k) = 0.0;
-  for (int k = 2; k <= m; ++k) {
-    const double r = grid.radius(k);
-    driving(k) =
-        kDirectScale * (direct(k) + ((grid.effective_charge(k) - nuclear) - Z_MADELUNG(r)) / r) * pi(k);
-  }
+  for_point_pairs(2, m, [&]<typename T>(int k) {
+    const T r = at_point<T>(grid.radius, k);
+    const T charge = at_point<T>(grid.effective_charge, k);
+    set_point<T>(
+        driving, k,
+        kDirectScale * (at_point<T>(direct, k) + ((charge - nuclear) - extra_charge(r)) / r) * at_point<T>(pi, k));
+  });
 
   // Exchange with every core shell, the shell itself included.
   for (int j = 1; j <= shells.core_count; ++j) {
@@ -99,13 +105,13 @@ Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep) {
     const int common = std::min(m, mj);
     const Radial& pj = atom.hf.orbital_p.column(j);
     const double occupancy = shells.shell_occupancy(j);
-    for (int k = 1; k <= common; ++k) pair_density(k) = pj(k) * pi(k);
     for (int order = std::abs(l - lj); order <= l + lj; ++order) {
       if ((l + lj + order) % 2 != 0) continue;
-      if (YFUN(pair_density, potential, order, common) == Status::error) return Status::error;
       const double c = CLAM(l, lj, order);
       const double weight = c * c * occupancy;
-      for (int k = 1; k <= mj; ++k) driving(k) = driving(k) - weight * potential(k) * pj(k);
+      // driving - weight V P_j at 1..mj, V the potential of order `order` of P_j P_i.
+      if (subtract_potential_term(pj, pi, order, common, mj, weight, pj, driving) == Status::error)
+        return Status::error;
     }
   }
 
@@ -115,19 +121,22 @@ Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep) {
     state.driving_term_stored(i) = true;
     for (int k = 1; k <= m; ++k) stored(k) = driving(k);
   } else if (!final_sweep) {
-    for (int k = 1; k <= m; ++k) {
-      stored(k) = kHalf * (driving(k) + stored(k));
-      driving(k) = stored(k);
-    }
+    for_point_pairs(1, m, [&]<typename T>(int k) {
+      const T damped = kHalf * (at_point<T>(driving, k) + at_point<T>(stored, k));
+      set_point<T>(stored, k, damped);
+      set_point<T>(driving, k, damped);
+    });
   }
 
   // First-order energy estimate from the Hartree orbital and its eigenvalue.
   const Radial& reference = atom.hartree.hartree_p.column(i);
-  for (int k = 1; k <= m; ++k) integrand(k) = reference(k) * driving(k) * grid.drdt(k);
-  const double a = RINT(integrand, 1, m, kOrder, grid.grid_step);
-  for (int k = 1; k <= m; ++k) integrand(k) = reference(k) * pi(k) * grid.drdt(k);
-  const double b = RINT(integrand, 1, m, kOrder, grid.grid_step);
-  double energy = (kHalf * a) / b + atom.energies.shell_energy_guess(i);
+  for_point_pairs(1, m, [&]<typename T>(int k) {
+    const T ref = at_point<T>(reference, k);
+    set_point<T>(integrand, k, ref * at_point<T>(driving, k) * at_point<T>(grid.drdt, k));
+    set_point<T>(second_integrand, k, ref * at_point<T>(pi, k) * at_point<T>(grid.drdt, k));
+  });
+  const RintPair ab = rint_pair(integrand, m, second_integrand, m, 1, kOrder, grid.grid_step);
+  double energy = (kHalf * ab.a) / ab.b + atom.energies.shell_energy_guess(i);
 
   // Norm loop: SOLVE moves the energy towards norm 1 until it stops moving.
   bool settled = false;
@@ -141,10 +150,16 @@ Status EXCHAN(int shell_index, double norm_tolerance, bool final_sweep) {
 
   // Direct potential: add the potential of this shell's density change.
   if (!final_sweep) {
-    for (int k = 1; k <= m; ++k) density_change(k) = new_p(k) * new_p(k) - pi(k) * pi(k);
+    for_point_pairs(1, m, [&]<typename T>(int k) {
+      const T p_new = at_point<T>(new_p, k);
+      const T p_old = at_point<T>(pi, k);
+      set_point<T>(density_change, k, p_new * p_new - p_old * p_old);
+    });
     if (YFUN(density_change, potential, 0, m) == Status::error) return Status::error;
     const double occupancy = shells.shell_occupancy(i);
-    for (int k = 1; k <= kGridPoints; ++k) direct(k) = occupancy * potential(k) + direct(k);
+    for_point_pairs(1, kGridPoints, [&]<typename T>(int k) {
+      set_point<T>(direct, k, occupancy * at_point<T>(potential, k) + at_point<T>(direct, k));
+    });
   }
 
   atom.energies.shell_energy(i) = energy;

@@ -1,5 +1,8 @@
 #include "state/atomic_state.h"
 
+#include <new>
+#include <type_traits>
+
 namespace hf {
 
 AtomicState::AtomicState() { names.shell_label.fill(kBlank4); }
@@ -7,8 +10,9 @@ AtomicState::AtomicState() { names.shell_label.fill(kBlank4); }
 AtomicState atom;
 
 void reset_atomic_state() {
-  static const AtomicState fresh;  // about 1 MB: kept off the stack
-  atom = fresh;
+  // Made afresh in place: no second megabyte of fresh state to build, touch and copy.
+  static_assert(std::is_trivially_destructible_v<AtomicState>);
+  ::new (static_cast<void*>(&atom)) AtomicState();
 }
 
 std::uint64_t new_grid_id() {

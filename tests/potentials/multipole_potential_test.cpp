@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "report_capture.h"
@@ -202,6 +205,52 @@ TEST_F(MultipolePotential, NegativeOrderFailsAndLeavesTheResult) {
   EXPECT_EQ(YFUN(sampled(shell_1s(1.0), kGridPoints), y, -1, kGridPoints), Status::error);
   EXPECT_EQ(report_text(), "  Error in yint: l < 0 \r\n");
   for (int i = 1; i <= kGridPoints; ++i) ASSERT_EQ(y(i), -7.5) << "point " << i;
+}
+
+// A potential wanted only up to a point is YFUN's there, to the bit, and nothing beyond is
+// written: the tail past the distribution's last point stops there too.
+TEST_F(MultipolePotential, PotentialUpToAPointIsYfunsThere) {
+  const Density density = shell_2p(2.0);
+  for (const auto& [k, m, last] : {std::tuple{0, 700, 700}, std::tuple{1, 700, 851}, std::tuple{3, 999, 1000}}) {
+    Radial whole;
+    ASSERT_EQ(YFUN(sampled(density, m), whole, k, m), Status::ok);
+    y.fill(kNaN);
+    ASSERT_EQ(multipole_potential(sampled(density, m), y, k, m, last), Status::ok);
+    for (int i = 1; i <= kGridPoints; ++i) {
+      if (i <= last)
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(y(i)), std::bit_cast<std::uint64_t>(whole(i))) << k << ": " << i;
+      else
+        ASSERT_TRUE(std::isnan(y(i))) << k << ": written at " << i;
+    }
+  }
+}
+
+// The term of a potential in a sum, the distribution given as a product, is bit for bit the
+// product formed, YFUN, and the term subtracted point by point; the sum is touched at 1..last only.
+TEST_F(MultipolePotential, PotentialTermIsTheThreeStepsToTheBit) {
+  const Density density = shell_2p(2.0);
+  Radial a;
+  Radial b;
+  Radial c;
+  for (int i = 1; i <= kGridPoints; ++i) {
+    a(i) = std::sqrt(density.value(r(i)));
+    b(i) = std::exp(-0.5 * r(i)) * r(i);
+    c(i) = 1.0 / (1.0 + r(i));
+  }
+  for (const auto& [k, m, last] : {std::tuple{0, 700, 700}, std::tuple{1, 650, 900}, std::tuple{2, 1000, 1000}}) {
+    Radial product;
+    for (int i = 1; i <= m; ++i) product(i) = a(i) * b(i);
+    Radial potential;
+    ASSERT_EQ(YFUN(product, potential, k, m), Status::ok);
+    Radial want;
+    want.fill(0.25);
+    for (int i = 1; i <= last; ++i) want(i) = want(i) - 0.75 * potential(i) * c(i);
+    Radial sum;
+    sum.fill(0.25);
+    ASSERT_EQ(subtract_potential_term(a, b, k, m, last, 0.75, c, sum), Status::ok);
+    for (int i = 1; i <= kGridPoints; ++i)
+      ASSERT_EQ(std::bit_cast<std::uint64_t>(sum(i)), std::bit_cast<std::uint64_t>(want(i))) << k << ": " << i;
+  }
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <tuple>
@@ -12,7 +14,9 @@
 #include <vector>
 
 #include "hydrogenic.h"
+#include "radial/adams_lanes.h"
 #include "radial/quadrature.h"
+#include "radial/report_lines.h"
 #include "radial_fixture.h"
 #include "report/text_units.h"
 
@@ -274,6 +278,107 @@ TEST_F(EigenvalueSearch, AnyChargeAndGuessEndsCleanly) {
     }
   }
 }
+
+// ---------------------------------------------------------------- searches side by side
+
+struct Problem {
+  int n;
+  int l;
+  double guess;
+};
+
+struct Company {
+  const char* name;
+  std::vector<Problem> problems;
+  int first_failed;  // index of the first failing search, or the number of searches
+};
+
+constexpr double kTooShallow = -0.0005;  // 30 trials, each with series warnings
+
+class SearchesSideBySide : public RadialTest, public ::testing::WithParamInterface<Company> {
+ protected:
+  void SetUp() override {
+    RadialTest::SetUp();
+    for (int i = 1; i <= kGridPoints; ++i) charge(i) = 1.0 + 19.0 / (1.0 + r(i));  // a screened nucleus
+  }
+};
+
+// run_searches gives each search what MASTER gives it alone, to the bit, and the lines of the
+// searches up to the first failing one in order; a search that fails late in its turn still
+// wins over a later one that fails at once.
+TEST_P(SearchesSideBySide, GiveWhatEachGivesAlone) {
+  const std::vector<Problem>& problems = GetParam().problems;
+  const int count = static_cast<int>(problems.size());
+  struct Result {
+    Radial p;
+    Radial q;
+    Radial v;
+    double energy = 0.0;
+    int extent = 0;
+    int iterations = 0;
+    Status status = Status::ok;
+    std::string lines;
+  };
+  std::vector<Result> alone(problems.size());
+  std::vector<Result> together(problems.size());
+  std::string expected_lines;
+  for (int k = 0; k < count; ++k) {
+    const Problem& s = problems[static_cast<std::size_t>(k)];
+    Result& a = alone[static_cast<std::size_t>(k)];
+    a.p.fill(kNaN);
+    a.q.fill(kNaN);
+    a.energy = s.guess;
+    report::capture_unit(report::kReportUnit);  // starts an empty capture
+    a.status = MASTER(a.p, a.q, charge, a.energy, s.n, s.l, a.extent, a.iterations);
+    a.lines = report_text();
+    if (k <= GetParam().first_failed) expected_lines += a.lines;
+  }
+
+  report::capture_unit(report::kReportUnit);
+  std::vector<hf::EigenvalueSearch> searches(problems.size());
+  std::vector<ReportLines> lines(problems.size(), ReportLines(ReportLines::Mode::hold));
+  for (std::size_t k = 0; k < problems.size(); ++k) {
+    Result& t = together[k];
+    t.p.fill(kNaN);
+    t.q.fill(kNaN);
+    potential_term(charge, problems[k].l, 2, kGridPoints, t.v);
+    searches[k].begin(t.p, t.q, charge, t.v, problems[k].guess, problems[k].n, problems[k].l, 0, lines[k]);
+  }
+  const int failed = run_searches(searches.data(), count);
+  ASSERT_EQ(failed, GetParam().first_failed);
+  for (int k = 0; k < count && k <= failed; ++k) {
+    const auto u = static_cast<std::size_t>(k);
+    SCOPED_TRACE("search " + std::to_string(k));
+    lines[u].release();
+    EXPECT_EQ(searches[u].status(), alone[u].status);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(searches[u].energy()), std::bit_cast<std::uint64_t>(alone[u].energy));
+    EXPECT_EQ(searches[u].extent(), alone[u].extent);
+    EXPECT_EQ(searches[u].iterations(), alone[u].iterations);
+    EXPECT_EQ(differing_points(together[u].p, alone[u].p), "");
+    EXPECT_EQ(differing_points(together[u].q, alone[u].q), "");
+  }
+  EXPECT_EQ(report_text(), expected_lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Companies, SearchesSideBySide,
+    ::testing::Values(
+        Company{"alone", {{2, 1, -40.0}}, 1},
+        // More searches than lanes, of every length: lanes refilled as trials end.
+        Company{
+            "shells_of_an_atom",
+            {{1, 0, -150.0}, {2, 0, -40.0}, {2, 1, -40.0}, {3, 0, -15.0}, {3, 1, -15.0}, {3, 2, -15.0}, {4, 0, -8.0}},
+            7},
+        // A non-negative guess fails at the inward start of the first trial; the warning search
+        // after it never shows.
+        Company{"failure_in_the_middle",
+                {{1, 0, -150.0}, {2, 1, -40.0}, {3, 0, 0.0}, {3, 1, -15.0}, {4, 0, kTooShallow}},
+                2},
+        // A search that warns on every trial and fails after 30 wins over a later one failing at once.
+        Company{"slow_failure_first", {{4, 0, kTooShallow}, {1, 0, -150.0}, {2, 0, 0.5}}, 0},
+        Company{"warnings_then_failure", {{1, 0, -150.0}, {2, 0, -40.0}, {4, 1, kTooShallow}, {3, 2, -15.0}}, 2},
+        Company{"not_finite_first", {{1, 0, kNaN}, {4, 0, kTooShallow}, {2, 0, -40.0}}, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace hf::test

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
 
 namespace hf {
 namespace {
@@ -163,6 +165,87 @@ TEST(InvertLu, RandomMatrixTimesItsInverseIsTheIdentity) {
         for (int k = 1; k <= kLuOrder; ++k) sum += element(a, i, k) * element(inverse, k, j);
         EXPECT_NEAR(sum, i == j ? 1.0 : 0.0, 1e-13 * norm) << "trial " << trial << " at " << i << "," << j;
       }
+  }
+}
+
+// LINPACK's DGEFA and DGEDI (job 1) as written, 1-based: the order of operations the inverse
+// must keep to the last bit.
+bool linpack_inverse(Matrix8& a) {
+  const auto axpy = [&](int col, double t, int k, int first, int last) {
+    if (t == 0.0) return;
+    for (int i = first; i <= last; ++i) element(a, i, col) = element(a, i, col) + t * element(a, i, k);
+  };
+  int pivots[kLuOrder + 1] = {};
+  bool regular = true;
+  for (int k = 1; k <= kLuOrder - 1; ++k) {
+    int l = k;
+    for (int i = k + 1; i <= kLuOrder; ++i)
+      if (std::fabs(element(a, i, k)) > std::fabs(element(a, l, k))) l = i;
+    pivots[k] = l;
+    if (element(a, l, k) == 0.0) {
+      regular = false;
+      continue;
+    }
+    if (l != k) std::swap(element(a, l, k), element(a, k, k));
+    const double scale = -1.0 / element(a, k, k);
+    for (int i = k + 1; i <= kLuOrder; ++i) element(a, i, k) = scale * element(a, i, k);
+    for (int j = k + 1; j <= kLuOrder; ++j) {
+      const double t = element(a, l, j);
+      if (l != k) {
+        element(a, l, j) = element(a, k, j);
+        element(a, k, j) = t;
+      }
+      axpy(j, t, k, k + 1, kLuOrder);
+    }
+  }
+  pivots[kLuOrder] = kLuOrder;
+  if (!regular || element(a, kLuOrder, kLuOrder) == 0.0) return false;
+  for (int k = 1; k <= kLuOrder; ++k) {
+    element(a, k, k) = 1.0 / element(a, k, k);
+    const double t = -element(a, k, k);
+    for (int i = 1; i <= k - 1; ++i) element(a, i, k) = t * element(a, i, k);
+    for (int j = k + 1; j <= kLuOrder; ++j) {
+      const double tj = element(a, k, j);
+      element(a, k, j) = 0.0;
+      axpy(j, tj, k, 1, k);
+    }
+  }
+  double work[kLuOrder + 1] = {};
+  for (int k = kLuOrder - 1; k >= 1; --k) {
+    for (int i = k + 1; i <= kLuOrder; ++i) {
+      work[i] = element(a, i, k);
+      element(a, i, k) = 0.0;
+    }
+    for (int j = k + 1; j <= kLuOrder; ++j) axpy(k, work[j], j, 1, kLuOrder);
+    const int l = pivots[k];
+    if (l != k)
+      for (int i = 1; i <= kLuOrder; ++i) std::swap(element(a, i, k), element(a, i, l));
+  }
+  return true;
+}
+
+// Bit for bit LINPACK's order, on random matrices, matrices with zeros (skipped
+// multiples, a zero pivot column), ties for the pivot and signed zeros.
+TEST(InvertLu, IsLinpacksOrderToTheBit) {
+  std::mt19937 random(2024);
+  std::uniform_real_distribution<double> entry(-1.0, 1.0);
+  for (int trial = 0; trial < 400; ++trial) {
+    Matrix8 a{};
+    for (double& x : a) x = entry(random);
+    if (trial % 4 == 1)
+      for (int k = 0; k < 12; ++k) a[random() % a.size()] = trial % 8 == 1 ? -0.0 : 0.0;
+    if (trial % 4 == 2)
+      for (double& x : a) x = std::round(4.0 * x);  // ties for the largest |a(i,k)|
+    if (trial % 4 == 3)
+      for (int i = 1; i <= kLuOrder; ++i) element(a, i, 1 + trial % kLuOrder) = 0.0;
+    Matrix8 want = a;
+    const bool regular = linpack_inverse(want);
+    Matrix8 got = a;
+    ASSERT_EQ(invert_lu(got), regular) << "trial " << trial;
+    if (!regular) continue;
+    for (std::size_t e = 0; e < a.size(); ++e)
+      ASSERT_EQ(std::bit_cast<std::uint64_t>(got[e]), std::bit_cast<std::uint64_t>(want[e]))
+          << "trial " << trial << ", entry " << e;
   }
 }
 

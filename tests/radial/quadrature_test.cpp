@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <utility>
 
 #include "run/radial_grid.h"
 #include "state/atomic_state.h"
@@ -81,6 +84,42 @@ TEST(Quadrature, OverlappingEndsAreStillSummedAsWritten) {
   ones.fill(1.0);
   EXPECT_NEAR(RINT(ones, 1, 10, 7, 1.0), 13.0, 1e-13);
   EXPECT_NEAR(RINT(ones, 1, 10, 7, 0.25), 13.0 * 0.25, 1e-13);
+}
+
+// Two integrals side by side are each RINT's to the bit, whichever range is the longer and
+// also for one range within the other's end corrections.
+TEST(Quadrature, PairIsTwoSingleIntegrals) {
+  set_up_grid();
+  Radial a;
+  Radial b;
+  for (int i = 1; i <= kGridPoints; ++i) {
+    a(i) = std::sin(0.05 * i) * atom.grid.drdt(i);
+    b(i) = std::exp(-0.004 * i) / (1.0 + i);
+  }
+  for (const auto& [last_a, last_b] :
+       {std::pair{1000, 1000}, std::pair{699, 1000}, std::pair{931, 845}, std::pair{20, 30}, std::pair{27, 14}}) {
+    const RintPair both = rint_pair(a, last_a, b, last_b, 1, 7, atom.grid.grid_step);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(both.a),
+              std::bit_cast<std::uint64_t>(RINT(a, 1, last_a, 7, atom.grid.grid_step)))
+        << last_a << " " << last_b;
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(both.b),
+              std::bit_cast<std::uint64_t>(RINT(b, 1, last_b, 7, atom.grid.grid_step)))
+        << last_a << " " << last_b;
+  }
+}
+
+// The integral of squares formed as the sum goes is RINT of the squares stored first, to the bit.
+TEST(Quadrature, SquaresFormedAsTheSumGoesAreRintOfTheSquares) {
+  set_up_grid();
+  Radial p;
+  for (int i = 1; i <= kGridPoints; ++i) p(i) = std::sin(0.05 * i) * std::exp(-0.002 * i);
+  for (const int last : {1000, 699, 27}) {
+    Radial squares;
+    for (int i = 1; i <= last; ++i) squares(i) = p(i) * p(i) * atom.grid.drdt(i);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(rint_of_squares(p, atom.grid.drdt, 1, last, 7, atom.grid.grid_step)),
+              std::bit_cast<std::uint64_t>(RINT(squares, 1, last, 7, atom.grid.grid_step)))
+        << last;
+  }
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -41,6 +43,14 @@ class RadialTest : public ReportCapture {
   Radial q;
   Radial charge;
 };
+
+// The points at which a and b differ in their bits (NaN sentinels included).
+inline std::string differing_points(const Radial& a, const Radial& b) {
+  std::string where;
+  for (int i = 1; i <= kGridPoints; ++i)
+    if (std::bit_cast<std::uint64_t>(a(i)) != std::bit_cast<std::uint64_t>(b(i))) where += " " + std::to_string(i);
+  return where;
+}
 
 // Charge and angular momentum of a parameterised case, as a test name: "Z10_l2".
 inline std::string charge_and_l_name(double z, int l) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "radial/eigenvalue_search.h"
+#include "report/text_units.h"
 #include "report_capture.h"
 #include "run/radial_grid.h"
 #include "run/shell_labels.h"
@@ -203,6 +204,67 @@ TEST_F(HartreeIteration, OneElectronKeepsTheBareNucleus) {
   EXPECT_EQ(lines[4], "  loop   1   rel-err =  0.0E+00");
   EXPECT_EQ(lines[5], "");
 }
+
+struct FailingShell {
+  const char* name;
+  std::vector<double> guesses;  // of shells 1s 2s 2p 3s 3p of neon
+  int failing;                  // the first shell whose search fails
+};
+
+class ShellFailure : public HartreeIteration, public ::testing::WithParamInterface<FailingShell> {};
+
+// The searches of all shells run together, yet the report and the shell table are those of the
+// searches one after the other: every line of the shells up to the failing one (the failing
+// one's message last), their results stored, and nothing of the shells after it, though they
+// would warn or fail too.
+TEST_P(ShellFailure, EndsTheIterationAsTheSearchesInTurn) {
+  const FailingShell& c = GetParam();
+  set_up_atom("Ne", 5, 10);
+  auto& shells = atom.shells;
+  for (int j = 1; j <= 5; ++j) {
+    atom.energies.shell_energy_guess(j) = c.guesses[static_cast<std::size_t>(j - 1)];
+    atom.energies.shell_energy(j) = 7.0;  // sentinels
+    shells.shell_extent(j) = -7;
+    shells.shell_iterations(j) = -7;
+  }
+  const Radial bare = atom.grid.effective_charge;
+  std::string expected = opening_lines("Ne  ");
+  struct Found {
+    double energy;
+    int extent;
+    int iterations;
+  };
+  std::vector<Found> found;
+  for (int j = 1; j <= c.failing; ++j) {
+    report::capture_unit(report::kReportUnit);  // starts an empty capture
+    Radial p;
+    Radial q;
+    Found f{atom.energies.shell_energy_guess(j), -7, 0};
+    const Status status = MASTER(p, q, bare, f.energy, shells.shell_n(j), shells.shell_l(j), f.extent, f.iterations);
+    ASSERT_EQ(status, j == c.failing ? Status::error : Status::ok) << "shell " << j;
+    expected += report_text();
+    found.push_back(f);
+  }
+  report::capture_unit(report::kReportUnit);
+  EXPECT_EQ(HARTNR(kDamping), Status::error);
+  EXPECT_EQ(report_text(), expected);
+  for (int j = 1; j <= 5; ++j) {
+    SCOPED_TRACE("shell " + std::to_string(j));
+    const Found f = j <= c.failing ? found[static_cast<std::size_t>(j - 1)] : Found{7.0, -7, -7};
+    EXPECT_EQ(atom.energies.shell_energy(j), f.energy);
+    EXPECT_EQ(shells.shell_extent(j), f.extent);
+    EXPECT_EQ(shells.shell_iterations(j), f.iterations);
+  }
+}
+
+constexpr double kTooShallow = -0.0005;  // a search that warns on every trial, then fails
+
+INSTANTIATE_TEST_SUITE_P(FirstIteration, ShellFailure,
+                         ::testing::Values(FailingShell{"refused_guess", {-50.0, -12.5, -12.5, 0.0, kTooShallow}, 4},
+                                           FailingShell{
+                                               "out_of_trials", {-50.0, kTooShallow, -12.5, 0.0, kTooShallow}, 2},
+                                           FailingShell{"first_shell", {0.0, -12.5, kTooShallow, -5.0, -5.0}, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 class NoCoreShells : public HartreeIteration, public ::testing::WithParamInterface<int> {};
 

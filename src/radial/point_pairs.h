@@ -1,5 +1,4 @@
-// Element-wise loops over grid points, two points at a time (the multipole potentials and the
-// running integrals).
+// Element-wise loops over grid points, two points at a time, in the lanes of one SSE2 register.
 #pragma once
 
 #include <cstring>
