@@ -23,21 +23,24 @@ class ReportLines {
   void write(const report::Line& line);
 
   // The same for a routine's error line, returning Status::error: `return lines.fail(...)`.
-  Status fail(const report::Line& line) {
-    write(line);
-    return Status::error;
-  }
+  // Written at once it goes through error_line; held, it is marked as the failure's message
+  // when it is released, so that the run names it on standard error either way.
+  Status fail(const report::Line& line);
 
   // Writes the held lines to the report unit in the order they came and forgets them
   // (throws report::RunDiagnostic when the unit cannot be written).
   void release();
 
   // Forgets the held lines unwritten (a search whose lines will never be due).
-  void discard() { held_.clear(); }
+  void discard() {
+    held_.clear();
+    failed_ = false;
+  }
 
  private:
   Mode mode_;
   std::vector<std::string> held_;  // grows only when a line is held
+  bool failed_ = false;            // the last held line is a failure's message
 };
 
 }  // namespace hf
