@@ -111,7 +111,7 @@ TEST_P(DrivenEquation, NormAwayFromOneTakesTheNewtonStep) {
 
 // The tolerance test is strict: |N - 1| equal to the tolerance moves the energy, the next
 // larger tolerance does not; a norm that is not a number moves it as well.
-TEST_P(DrivenEquation, NormToleranceIsStrictAndANaNNormMovesTheEnergy) {
+TEST_P(DrivenEquation, StrictToleranceAndNaNNorm) {
   const Radial s = driving(1.1);
   const double entry = energy;
   ASSERT_EQ(SOLVE(p, q, charge, s, energy, 1, 1.0), Status::ok);

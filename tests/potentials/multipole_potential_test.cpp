@@ -140,7 +140,7 @@ class MultipolePotential : public ReportCapture {
 class MultipoleClosedForm : public MultipolePotential,
                             public ::testing::WithParamInterface<MultipoleCase> {};
 
-TEST_P(MultipoleClosedForm, MatchesClosedFormAtEveryPoint) {
+TEST_P(MultipoleClosedForm, MatchesAtEveryPoint) {
   const MultipoleCase& c = GetParam();
   const int k = c.order;
   const int m = c.last;
@@ -181,7 +181,7 @@ std::vector<MultipoleCase> multipole_cases() {
   };
 }
 
-INSTANTIATE_TEST_SUITE_P(HydrogenLikeShells, MultipoleClosedForm,
+INSTANTIATE_TEST_SUITE_P(Shells, MultipoleClosedForm,
                          ::testing::ValuesIn(multipole_cases()), case_name);
 
 // The powers kept for one grid are not taken for another: on the grid stretched to three times

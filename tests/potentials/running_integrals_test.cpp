@@ -53,7 +53,7 @@ class PolynomialRunningIntegral : public RunningIntegral,
 // f of degree d and g of degree 9 - d; every point of y and z against the exact integral in
 // t, the point index times h. Points 2..5 come from the start rows, n-3..n from the mirrored
 // ones, the rest from the centred rule: with n = 10 each kind holds for a few intervals only.
-TEST_P(PolynomialRunningIntegral, ExactUpToDegreeNineOnEveryInterval) {
+TEST_P(PolynomialRunningIntegral, ExactToDegreeNine) {
   const auto [n, degree] = GetParam();
   const double h = 0.37;
   const ScaledPower f{degree, n};
@@ -75,7 +75,7 @@ std::string range_and_degree_name(const ::testing::TestParamInfo<std::tuple<int,
   return "n" + std::to_string(std::get<0>(info.param)) + "_degree" + std::to_string(std::get<1>(info.param));
 }
 
-INSTANTIATE_TEST_SUITE_P(ShortAndFullRange, PolynomialRunningIntegral,
+INSTANTIATE_TEST_SUITE_P(Ranges, PolynomialRunningIntegral,
                          ::testing::Combine(::testing::Values(10, 1000), ::testing::Range(0, 10)),
                          range_and_degree_name);
 

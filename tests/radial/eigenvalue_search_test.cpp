@@ -203,7 +203,7 @@ struct BadInput {
 class EigenvalueSearchBadInput : public EigenvalueSearch,
                                  public ::testing::WithParamInterface<BadInput> {};
 
-TEST_P(EigenvalueSearchBadInput, TakesErrorReturnWithItsLine) {
+TEST_P(EigenvalueSearchBadInput, FailsWithItsLine) {
   const BadInput c = GetParam();
   EXPECT_EQ(search(c.z, c.guess, 1, 0), Status::error);
   EXPECT_EQ(report_text(), std::string(c.message) + "\r\n");

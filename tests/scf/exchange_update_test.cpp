@@ -279,7 +279,7 @@ class EmptyShellUpdate : public ReportCapture, public ::testing::WithParamInterf
   double reference_energy = 0.0;  // the eigenvalue in the reference potential
 };
 
-TEST_P(EmptyShellUpdate, GivesTheBareNucleusEnergyFromAnyNearbyGuess) {
+TEST_P(EmptyShellUpdate, GivesTheBareNucleusEnergy) {
   const double kappa = GetParam().kappa;
   const int m = atom.shells.shell_extent(1);
   for (const double offset : {0.0, 0.5 * kappa, -0.5 * kappa}) {

@@ -158,7 +158,7 @@ TEST_P(HartreeRun, LogsEveryIterationUpToTheConvergedOne) {
 // On return the potential is the one the orbitals were computed in, not the one mixed after
 // them: the eigenvalue search in it, started from the returned eigenvalue, gives that
 // eigenvalue and orbital back. A shift of the last mixing (0.1 % of the energy or so) shows.
-TEST_P(HartreeRun, LeavesThePotentialOfTheReturnedOrbitals) {
+TEST_P(HartreeRun, LeavesThePotentialOfItsOrbitals) {
   const auto& shells = atom.shells;
   const auto& energies = atom.energies;
   EXPECT_EQ(atom.grid.effective_charge(1), double(shells.nuclear_charge));
@@ -217,7 +217,7 @@ class ShellFailure : public HartreeIteration, public ::testing::WithParamInterfa
 // searches one after the other: every line of the shells up to the failing one (the failing
 // one's message last), their results stored, and nothing of the shells after it, though they
 // would warn or fail too.
-TEST_P(ShellFailure, EndsTheIterationAsTheSearchesInTurn) {
+TEST_P(ShellFailure, EndsItAsTheSearchesInTurn) {
   const FailingShell& c = GetParam();
   set_up_atom("Ne", 5, 10);
   auto& shells = atom.shells;
