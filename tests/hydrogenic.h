@@ -19,8 +19,7 @@ inline double hydrogenic_p(double z, int n, int l, double r) {
     previous = laguerre;
     laguerre = next;
   }
-  const double norm = std::sqrt(std::pow(2.0 * z / n, 3) * std::tgamma(k + 1.0) /
-                                (2.0 * n * std::tgamma(n + l + 1.0)));
+  const double norm = std::sqrt(std::pow(2.0 * z / n, 3) * std::tgamma(k + 1.0) / (2.0 * n * std::tgamma(n + l + 1.0)));
   return r * norm * std::exp(-x / 2.0) * std::pow(x, l) * laguerre;
 }
 

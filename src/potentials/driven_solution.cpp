@@ -52,8 +52,7 @@ double wronskian_at(int i, const Radial& p_o, const Radial& q_o, const Radial& p
 
 }  // namespace
 
-void WRON(double& wronskian, const Radial& p_o, const Radial& q_o, const Radial& p_i, const Radial& q_i,
-          int last) {
+void WRON(double& wronskian, const Radial& p_o, const Radial& q_o, const Radial& p_i, const Radial& q_i, int last) {
   const int middle = last / 2;
   const double w = wronskian_at(middle, p_o, q_o, p_i, q_i);
   wronskian = w;
@@ -70,8 +69,8 @@ void WRON(double& wronskian, const Radial& p_o, const Radial& q_o, const Radial&
     report::Line().integer(i, 6).exponent(wronskian_at(i, p_o, q_o, p_i, q_i) / w, 20, 7, 'D').write(unit);
 }
 
-Status SOLVE(Radial& p, Radial& q, const Radial& charge, const Radial& driving_term, double& energy,
-             int shell_index, double norm_tolerance) {
+Status SOLVE(Radial& p, Radial& q, const Radial& charge, const Radial& driving_term, double& energy, int shell_index,
+             double norm_tolerance) {
   const auto& grid = atom.grid;
   const int l = atom.shells.shell_l(shell_index);
   const int m = atom.shells.shell_extent(shell_index);

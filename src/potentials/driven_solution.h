@@ -21,14 +21,14 @@ namespace hf {
 // Reads atom.shells, atom.hf.orbital_p, atom.grid, atom.report.report_unit (WRON's table).
 // Fails only when INSCH refuses the energy or OUTSCH meets a singular collocation matrix
 // (their messages); p, q, energy untouched then.
-Status SOLVE(Radial& p, Radial& q, const Radial& charge, const Radial& driving_term, double& energy,
-             int shell_index, double norm_tolerance);
+Status SOLVE(Radial& p, Radial& q, const Radial& charge, const Radial& driving_term, double& energy, int shell_index,
+             double norm_tolerance);
 
 // Wronskian w = P_o(c) Q_i(c) - Q_o(c) P_i(c) at c = last / 2. At the check points 40, 80, ...,
 // last - 40 it compares W(i) / w; the first that differs from 1 by more than 1e-4 writes an
 // empty line, " Constancy of the wronskian :" and a line i (I6), W(i)/w (D20.7) for every
 // check point. Otherwise nothing is written.
-void WRON(double& wronskian, const Radial& p_out, const Radial& q_out, const Radial& p_in,
-          const Radial& q_in, int last);
+void WRON(double& wronskian, const Radial& p_out, const Radial& q_out, const Radial& p_in, const Radial& q_in,
+          int last);
 
 }  // namespace hf

@@ -35,7 +35,7 @@ void fill_powers(int k, Radial& power, Radial& power_times_r) {
 }
 
 // Work arrays: nothing in them outlives a call.
-Radial own_powers;         // r(i)^k for orders beyond the cache
+Radial own_powers;  // r(i)^k for orders beyond the cache
 Radial own_powers_times_r;
 Radial outward_terms;  // f s^k dr/dt
 Radial inward_terms;   // f s^-(k+1) dr/dt

@@ -10,8 +10,8 @@ namespace hf {
 // of the program go through here.
 inline double integer_power(double x, std::int64_t n) {
   const bool reciprocal = n < 0;
-  auto bits = reciprocal ? static_cast<std::uint64_t>(0) - static_cast<std::uint64_t>(n)
-                         : static_cast<std::uint64_t>(n);
+  auto bits =
+      reciprocal ? static_cast<std::uint64_t>(0) - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
   double result = 1.0;
   while (bits != 0) {
     if ((bits & 1U) != 0) result *= x;

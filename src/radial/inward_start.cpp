@@ -19,8 +19,7 @@ constexpr double kWarnSize = 0.001;  // relative size left after all terms that 
 
 }  // namespace
 
-Status INSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int outer,
-             int match) {
+Status INSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int outer, int match) {
   ReportLines lines;
   if (inward_series(p, q, charge, energy, l, outer, lines) == Status::error) return Status::error;
   // Inward from the eight points below outer; the value at outer is not used by the integrator.
@@ -35,8 +34,7 @@ Status inward_series(Radial& p, Radial& q, const Radial& charge, double energy, 
   const auto& radius = atom.grid.radius;
   const double lambda = std::sqrt(-(2.0 * energy));
   const double sigma = charge(outer) / lambda;
-  const double ll =
-      static_cast<double>(static_cast<std::int64_t>(l) * (static_cast<std::int64_t>(l) + 1));
+  const double ll = static_cast<double>(static_cast<std::int64_t>(l) * (static_cast<std::int64_t>(l) + 1));
 
   std::array<double, kTerms + 1> a{};
   std::array<double, kTerms + 1> b{};

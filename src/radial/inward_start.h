@@ -21,8 +21,7 @@ namespace hf {
 // term above 0.001, and goes on.
 // Status::error when E is not negative (E >= 0, or NaN): the line
 // "  Error in insch: eau = " E (D16.6) " > 0" is written and p, q are untouched.
-Status INSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int outer,
-             int match);
+Status INSCH(Radial& p, Radial& q, const Radial& charge, double energy, int l, int outer, int match);
 
 // Points of the inward start set from the series; INSCH integrates from the point below.
 inline constexpr int kSeriesPoints = 9;

@@ -12,9 +12,7 @@ inline constexpr int kLuOrder = 8;
 using Matrix8 = std::array<double, kLuOrder * kLuOrder>;
 
 // Element (i, j), i, j = 1..8, of a column-major 8 x 8 matrix.
-inline double& element(Matrix8& a, int i, int j) {
-  return a[static_cast<std::size_t>((i - 1) + (j - 1) * kLuOrder)];
-}
+inline double& element(Matrix8& a, int i, int j) { return a[static_cast<std::size_t>((i - 1) + (j - 1) * kLuOrder)]; }
 inline double element(const Matrix8& a, int i, int j) {
   return a[static_cast<std::size_t>((i - 1) + (j - 1) * kLuOrder)];
 }

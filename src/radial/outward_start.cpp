@@ -125,8 +125,7 @@ Status outward_collocation(Radial& p, Radial& q, const Radial& charge, double en
 
     for (int i = 1; i <= kBlock; ++i) {
       double sum = 0.0;
-      for (int j = 1; j <= kBlock; ++j)
-        sum = sum + element(b, i, j) * s[static_cast<std::size_t>(j - 1)];
+      for (int j = 1; j <= kBlock; ++j) sum = sum + element(b, i, j) * s[static_cast<std::size_t>(j - 1)];
       u[static_cast<std::size_t>(i - 1)] = sum;
     }
     for (int i = 1; i <= kBlock; ++i) {

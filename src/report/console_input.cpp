@@ -23,8 +23,7 @@ std::string quoted(const std::string& text) {
 
 std::array<char, 4> read_text4(int unit, std::string_view what) {
   std::string line;
-  if (!read_line(unit, line))
-    throw RunDiagnostic("end of console input while reading " + std::string(what));
+  if (!read_line(unit, line)) throw RunDiagnostic("end of console input while reading " + std::string(what));
   std::array<char, 4> value{' ', ' ', ' ', ' '};
   for (std::size_t k = 0; k < value.size() && k < line.size(); ++k) value[k] = line[k];
   return value;
@@ -33,11 +32,10 @@ std::array<char, 4> read_text4(int unit, std::string_view what) {
 void read_integer(int unit, std::int32_t& value, std::string_view what) {
   std::string line;
   for (;;) {
-    if (!read_line(unit, line))
-      throw RunDiagnostic("end of console input while reading " + std::string(what));
+    if (!read_line(unit, line)) throw RunDiagnostic("end of console input while reading " + std::string(what));
     std::size_t k = 0;
     while (k < line.size() && is_blank(line[k])) ++k;
-    if (k == line.size()) continue;  // an empty line: the value comes later
+    if (k == line.size()) continue;                // an empty line: the value comes later
     if (line[k] == ',' || line[k] == '/') return;  // a null value: keep the old one
     const std::size_t start = k;
     bool negative = false;
@@ -61,8 +59,8 @@ void read_integer(int unit, std::int32_t& value, std::string_view what) {
     const std::int64_t signed_value = negative ? -magnitude : magnitude;
     if (too_large || signed_value > std::numeric_limits<std::int32_t>::max() ||
         signed_value < std::numeric_limits<std::int32_t>::min())
-      throw RunDiagnostic(std::string(what) + " is outside the 32-bit integer range: " +
-                          quoted(line.substr(start, k - start)));
+      throw RunDiagnostic(std::string(what) +
+                          " is outside the 32-bit integer range: " + quoted(line.substr(start, k - start)));
     value = static_cast<std::int32_t>(signed_value);
     return;
   }

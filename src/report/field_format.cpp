@@ -123,9 +123,7 @@ bool all_zero_digits(const std::string& digits) {
 
 }  // namespace
 
-std::string format_integer(std::int32_t value, int width) {
-  return right_align(std::to_string(value), width);
-}
+std::string format_integer(std::int32_t value, int width) { return right_align(std::to_string(value), width); }
 
 std::string format_text(std::string_view text, int width) {
   if (width <= 0) return {};
@@ -143,8 +141,7 @@ std::string format_fixed(double value, int width, int decimals) {
   const std::string sign = negative ? "-" : "";
   std::string text = sign + digits;
   // A zero integer part keeps its "0" only when the field has room for it.
-  if (digits[0] == '0' && digits[1] == '.' && static_cast<int>(text.size()) > width)
-    text = sign + digits.substr(1);
+  if (digits[0] == '0' && digits[1] == '.' && static_cast<int>(text.size()) > width) text = sign + digits.substr(1);
   return right_align(text, width);
 }
 

@@ -47,7 +47,7 @@ ConsoleSource console_source;
 
 std::string describe(int unit, const OutputUnit& u) {
   if (unit == kConsoleOut && u.file == nullptr) return "console output";
-  std::string what = unit == kReportUnit          ? "report file"
+  std::string what = unit == kReportUnit         ? "report file"
                      : unit == kOrbitalTableUnit ? "orbital table file"
                                                  : "file of unit " + std::to_string(unit);
   return what + " \"" + u.path + "\"";

@@ -19,7 +19,7 @@ namespace hf {
 namespace {
 
 constexpr int kOrder = 7;
-constexpr int kTableOrders = 5;     // overlap tables for l = 0..4
+constexpr int kTableOrders = 5;      // overlap tables for l = 0..4
 constexpr int kShellsPerTable = 10;  // capacity of one table
 constexpr int kHeaderGroups = 8;     // shell groups on one header line
 
@@ -81,8 +81,7 @@ double core_energy() {
         for (int i = 1; i <= mb; ++i) exchange(i) = coefficient * potential(i) * pb(i) + exchange(i);
       }
     }
-    for (int i = 1; i <= ma; ++i)
-      integrand(i) = (pa(i) * pa(i) * direct(i) - pa(i) * exchange(i)) * grid.drdt(i);
+    for (int i = 1; i <= ma; ++i) integrand(i) = (pa(i) * pa(i) * direct(i) - pa(i) * exchange(i)) * grid.drdt(i);
     const double interaction = RINT(integrand, 1, ma, kOrder, grid.grid_step);
     energy = energy + shells.shell_occupancy(a) * (atom.energies.shell_energy(a) - 0.5 * interaction);
   }

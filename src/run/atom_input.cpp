@@ -23,7 +23,17 @@ struct ShellOrderEntry {
 // Entry j (from 1) is the j-th shell to be filled.
 constexpr std::array<ShellOrderEntry, kShellOrderLength + 1> kShellOrder{{
     {0, 0},  // unused: entry 1 is the first shell
-    {1, 0}, {2, 0}, {2, 1}, {3, 0}, {3, 1}, {3, 2}, {4, 0}, {4, 1}, {4, 2}, {5, 0}, {5, 1},
+    {1, 0},
+    {2, 0},
+    {2, 1},
+    {3, 0},
+    {3, 1},
+    {3, 2},
+    {4, 0},
+    {4, 1},
+    {4, 2},
+    {5, 0},
+    {5, 1},
 }};
 
 std::string as_string(const Text4& t) { return std::string(t.begin(), t.end()); }

@@ -23,7 +23,8 @@ Status ENCLAB(std::int32_t n, std::int32_t l) {
   label[0] = kTensDigits[static_cast<std::size_t>(n / 10)];
   label[1] = kUnitsDigits[static_cast<std::size_t>(n % 10)];
   // l + 1 > min(10, n), written so that no l near the 32-bit limit overflows.
-  if (l < 0 || l >= std::min(kAngularLimit, n)) return error_line("Error in enclab: angular quantum number out of range");
+  if (l < 0 || l >= std::min(kAngularLimit, n))
+    return error_line("Error in enclab: angular quantum number out of range");
   label[2] = kAngularLetters[static_cast<std::size_t>(l)];
   label[3] = ' ';
   return Status::ok;

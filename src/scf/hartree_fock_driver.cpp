@@ -27,19 +27,30 @@ constexpr std::array<Rung, 3> kToleranceLadder{{{1e-07, 1e-09}, {1e-05, 1e-07}, 
 
 // One line of the log: the shell, its energy, the measure column, the kind and the number.
 report::Line& update_line(report::Line& line, int shell) {
-  return line.blanks(2).chars(view(atom.names.shell_label(shell)), 4).fixed(atom.energies.shell_energy(shell), 16, 8).blanks(4);
+  return line.blanks(2)
+      .chars(view(atom.names.shell_label(shell)), 4)
+      .fixed(atom.energies.shell_energy(shell), 16, 8)
+      .blanks(4);
 }
 
 void write_initial(int shell, int number) {
   report::Line line;
-  update_line(line, shell).text("**********").blanks(4).text("initial ").integer(number, 4).write(
-      atom.report.report_unit);
+  update_line(line, shell)
+      .text("**********")
+      .blanks(4)
+      .text("initial ")
+      .integer(number, 4)
+      .write(atom.report.report_unit);
 }
 
 void write_measured(int shell, double measure, std::string_view kind, int number) {
   report::Line line;
-  update_line(line, shell).exponent(measure, 10, 1).blanks(4).text(kind).integer(number, 4).write(
-      atom.report.report_unit);
+  update_line(line, shell)
+      .exponent(measure, 10, 1)
+      .blanks(4)
+      .text(kind)
+      .integer(number, 4)
+      .write(atom.report.report_unit);
 }
 
 // The per-shell record of the last two energy changes.

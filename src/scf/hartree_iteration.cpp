@@ -161,18 +161,12 @@ Status HARTNR(double damping_factor) {
       energies.shell_energy_guess(j) = shifts(j) + energies.shell_energy(j);
     }
 
-    report::Line()
-        .text("  loop ")
-        .integer(it, 3)
-        .text("   rel-err =")
-        .exponent(relative_error, 9, 1)
-        .write(unit);
+    report::Line().text("  loop ").integer(it, 3).text("   rel-err =").exponent(relative_error, 9, 1).write(unit);
     report::Line().write(unit);
     converged = relative_error < kTolerance;
   }
 
-  if (!converged)
-    report::Line().text(" Warning hartree: Iteration has not converged").write(unit);
+  if (!converged) report::Line().text(" Warning hartree: Iteration has not converged").write(unit);
 
   for (int i = 1; i <= kGridPoints; ++i) grid.effective_charge(i) = old_charge(i);
   for (int j = 1; j <= core; ++j) energies.shell_energy_guess(j) = energies.shell_energy(j);

@@ -3,6 +3,6 @@
 
 namespace hf {
 
-enum class [[nodiscard]] Status { ok, error };
+enum class [[nodiscard]] Status{ok, error};
 
 }  // namespace hf

@@ -8,10 +8,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <thread>
-
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "e2e/run_hfatom.h"
@@ -42,8 +41,11 @@ std::vector<Started> start_all(const fs::path& dir, const std::vector<std::strin
   std::vector<Started> runs;
   for (std::size_t k = 0; k < inputs.size(); ++k) {
     const std::string errors = "hfatom-errors-" + std::to_string(k);
-    runs.push_back({spawn_hfatom({.dir = dir, .input = inputs[k], .console = "hfatom-console-" + std::to_string(k),
-                                  .errors = errors, .shell_setup = shell_setup}),
+    runs.push_back({spawn_hfatom({.dir = dir,
+                                  .input = inputs[k],
+                                  .console = "hfatom-console-" + std::to_string(k),
+                                  .errors = errors,
+                                  .shell_setup = shell_setup}),
                     errors});
   }
   return runs;
@@ -84,8 +86,8 @@ TEST(ConcurrentRuns, FailingRunsLeaveTheSucceedingRunsFiles) {
   const fs::path reference = fs::path(HFATOM_TEST_DATA) / "He";
   const auto dir = scratch_directory();
   write_file(*dir / "hfatom-input", read_file(reference / "input"));
-  const std::vector<Started> failing = start_all(*dir, {"hfatom-input", "hfatom-input", "hfatom-input"},
-                                                 "ulimit -f 4;");
+  const std::vector<Started> failing =
+      start_all(*dir, {"hfatom-input", "hfatom-input", "hfatom-input"}, "ulimit -f 4;");
   const pid_t succeeding = spawn_hfatom({.dir = *dir});
   for (const Started& run : failing) {
     const int raw = wait_for(run.pid);

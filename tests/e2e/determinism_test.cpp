@@ -30,7 +30,8 @@ class SameOutputInBothBuilds : public ::testing::TestWithParam<const char*> {};
 TEST_P(SameOutputInBothBuilds, ExampleRun) {
   const fs::path release_exe = HFATOM_RELEASE_EXE;
   if (!fs::exists(release_exe)) {
-    if (std::getenv("CI") != nullptr) FAIL() << "no optimised executable at " << release_exe << ": build the release preset first";
+    if (std::getenv("CI") != nullptr)
+      FAIL() << "no optimised executable at " << release_exe << ": build the release preset first";
     GTEST_SKIP() << "no optimised executable at " << release_exe << ": build the release preset to compare";
   }
   const std::string input = read_file(fs::path(HFATOM_EXAMPLES) / (std::string(GetParam()) + ".in"));

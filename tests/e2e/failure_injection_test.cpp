@@ -105,21 +105,42 @@ const std::string kTableTooLarge = "ulimit -f 64;";
 INSTANTIATE_TEST_SUITE_P(
     Faults, BrokenRun,
     ::testing::Values(
-        FaultCase{"input_ends_at_the_shell_count", "He\n", {}, {},
-                  "end of console input while reading the number of shells"},
-        FaultCase{"input_closed", kHelium, {}, with(&Launch::stdin_redirect, "<&-"),
+        FaultCase{
+            "input_ends_at_the_shell_count", "He\n", {}, {}, "end of console input while reading the number of shells"},
+        FaultCase{"input_closed",
+                  kHelium,
+                  {},
+                  with(&Launch::stdin_redirect, "<&-"),
                   "cannot read console input: Bad file descriptor"},
-        FaultCase{"input_is_a_directory", kHelium, {}, with(&Launch::stdin_redirect, "< ."),
+        FaultCase{"input_is_a_directory",
+                  kHelium,
+                  {},
+                  with(&Launch::stdin_redirect, "< ."),
                   "cannot read console input: Is a directory"},
-        FaultCase{"input_line_too_long", std::string(4097, 'x') + "\n1\n2\n", {}, {},
+        FaultCase{"input_line_too_long",
+                  std::string(4097, 'x') + "\n1\n2\n",
+                  {},
+                  {},
                   "a line of console input is longer than the limit of 4096 characters"},
-        FaultCase{"input_is_dev_zero", "", {}, with(&Launch::stdin_redirect, "< /dev/zero"),
+        FaultCase{"input_is_dev_zero",
+                  "",
+                  {},
+                  with(&Launch::stdin_redirect, "< /dev/zero"),
                   "a line of console input is longer than the limit of 4096 characters"},
-        FaultCase{"console_is_dev_full", kHelium, {}, with(&Launch::console, "/dev/full"),
+        FaultCase{"console_is_dev_full",
+                  kHelium,
+                  {},
+                  with(&Launch::console, "/dev/full"),
                   "cannot write console output: No space left on device"},
-        FaultCase{"report_over_file_size_limit", kHelium, {}, with(&Launch::shell_setup, kReportTooLarge),
+        FaultCase{"report_over_file_size_limit",
+                  kHelium,
+                  {},
+                  with(&Launch::shell_setup, kReportTooLarge),
                   "cannot write report file \"He  .out\": File too large"},
-        FaultCase{"table_over_file_size_limit", kHelium, {}, with(&Launch::shell_setup, kTableTooLarge),
+        FaultCase{"table_over_file_size_limit",
+                  kHelium,
+                  {},
+                  with(&Launch::shell_setup, kTableTooLarge),
                   "cannot write orbital table file \"He  .dat\": File too large"},
         FaultCase{"directory_is_read_only", kHelium, [](const fs::path& d) { fs::permissions(d, fs::perms(0555)); },
                   with(&Launch::wrapper, without_permission_override()),
@@ -130,12 +151,20 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"table_is_read_only", kHelium, read_only(kTable),
                   with(&Launch::wrapper, without_permission_override()),
                   "cannot open orbital table file \"He  .dat\": Permission denied"},
-        FaultCase{"report_name_is_a_directory", kHelium, directory_at(kReport), {},
+        FaultCase{"report_name_is_a_directory",
+                  kHelium,
+                  directory_at(kReport),
+                  {},
                   "cannot open report file \"He  .out\": Is a directory"},
-        FaultCase{"table_name_is_a_directory", kHelium, directory_at(kTable), {},
+        FaultCase{"table_name_is_a_directory",
+                  kHelium,
+                  directory_at(kTable),
+                  {},
                   "cannot open orbital table file \"He  .dat\": Is a directory"},
-        FaultCase{"report_link_and_table_dir", kHelium,
-                  both(link("kept", kReport), directory_at(kTable)), {},
+        FaultCase{"report_link_and_table_dir",
+                  kHelium,
+                  both(link("kept", kReport), directory_at(kTable)),
+                  {},
                   "cannot open orbital table file \"He  .dat\": Is a directory"}),
     [](const auto& info) { return std::string(info.param.what); });
 
@@ -172,27 +201,27 @@ TEST_P(ReplacedName, BecomesARegularFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, ReplacedName,
-    ::testing::Values(
-        ReplacedCase{"report_links_to_a_file", link("kept", kReport)},
-        ReplacedCase{"table_links_to_a_file", link("kept", kTable)},
-        ReplacedCase{"report_link_dangles", link("missing", kReport)},
-        ReplacedCase{"table_link_dangles", link("missing", kTable)},
-        ReplacedCase{"report_links_to_dev_full", link("/dev/full", kReport)},
-        ReplacedCase{"table_links_to_dev_full", link("/dev/full", kTable)},
-        ReplacedCase{"report_links_to_dev_null", link("/dev/null", kReport)},
-        ReplacedCase{"table_links_to_the_report", link(kReport, kTable)},
-        ReplacedCase{"report_links_to_the_table", link(kTable, kReport)},
-        ReplacedCase{"names_link_to_each_other", both(link(kTable, kReport), link(kReport, kTable))},
-        ReplacedCase{"report_links_to_a_directory", both(directory_at("sub"), link("sub", kReport))},
-        ReplacedCase{"report_link_loops", link(kReport, kReport)},
-        ReplacedCase{"report_is_a_fifo_nobody_reads",
-                     [](const fs::path& d) {
-                       fs::remove(d / kReport);
-                       ASSERT_EQ(mkfifo((d / kReport).c_str(), 0644), 0);
-                     },
-                     with(&Launch::wrapper, "timeout 60")},
-        ReplacedCase{"directory_cannot_be_listed", [](const fs::path& d) { fs::permissions(d, fs::perms(0333)); },
-                     with(&Launch::wrapper, without_permission_override())}),
+    ::testing::Values(ReplacedCase{"report_links_to_a_file", link("kept", kReport)},
+                      ReplacedCase{"table_links_to_a_file", link("kept", kTable)},
+                      ReplacedCase{"report_link_dangles", link("missing", kReport)},
+                      ReplacedCase{"table_link_dangles", link("missing", kTable)},
+                      ReplacedCase{"report_links_to_dev_full", link("/dev/full", kReport)},
+                      ReplacedCase{"table_links_to_dev_full", link("/dev/full", kTable)},
+                      ReplacedCase{"report_links_to_dev_null", link("/dev/null", kReport)},
+                      ReplacedCase{"table_links_to_the_report", link(kReport, kTable)},
+                      ReplacedCase{"report_links_to_the_table", link(kTable, kReport)},
+                      ReplacedCase{"names_link_to_each_other", both(link(kTable, kReport), link(kReport, kTable))},
+                      ReplacedCase{"report_links_to_a_directory", both(directory_at("sub"), link("sub", kReport))},
+                      ReplacedCase{"report_link_loops", link(kReport, kReport)},
+                      ReplacedCase{"report_is_a_fifo_nobody_reads",
+                                   [](const fs::path& d) {
+                                     fs::remove(d / kReport);
+                                     ASSERT_EQ(mkfifo((d / kReport).c_str(), 0644), 0);
+                                   },
+                                   with(&Launch::wrapper, "timeout 60")},
+                      ReplacedCase{"directory_cannot_be_listed",
+                                   [](const fs::path& d) { fs::permissions(d, fs::perms(0333)); },
+                                   with(&Launch::wrapper, without_permission_override())}),
     [](const auto& info) { return std::string(info.param.what); });
 
 // A failed computation installs its report (over a link) and leaves the table's name,
@@ -216,10 +245,13 @@ TEST(FailedComputation, InstallsItsReportAlone) {
 
 // The file mode of new files: 0666 less the umask, whatever the earlier file's mode was.
 TEST(InstalledFile, HasTheModeOfANewFile) {
-  const RunResult run = run_hfatom(kHelium, [](const fs::path& dir) {
-    write_file(dir / kReport, "an earlier report\r\n");
-    fs::permissions(dir / kReport, fs::perms(0600));
-  }, with(&Launch::shell_setup, "umask 027;"));
+  const RunResult run = run_hfatom(
+      kHelium,
+      [](const fs::path& dir) {
+        write_file(dir / kReport, "an earlier report\r\n");
+        fs::permissions(dir / kReport, fs::perms(0600));
+      },
+      with(&Launch::shell_setup, "umask 027;"));
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(fs::status(run.dir / kReport).permissions(), fs::perms(0640));
   EXPECT_EQ(fs::status(run.dir / kTable).permissions(), fs::perms(0640));

@@ -54,8 +54,9 @@ TEST(HfatomRun, NoShellsEndsInTheHartreeStageWithTheErrorExit) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.errors, "hfatom: the computation failed: Error in hartnr: no shells to iterate (see \"He  .out\")\n");
   const std::string report = run.file("He  .out");
-  const std::string ending = " gI =  0.0000000\r\n  Error in hartnr: no shells to iterate\r\n"
-                             "  Error exit in HF Program\r\n";
+  const std::string ending =
+      " gI =  0.0000000\r\n  Error in hartnr: no shells to iterate\r\n"
+      "  Error exit in HF Program\r\n";
   ASSERT_GE(report.size(), ending.size());
   EXPECT_EQ(report.substr(report.size() - ending.size()), ending);
 }
@@ -108,9 +109,10 @@ TEST(HfatomRun, TwelveShellsEndWithTheLabelErrorAndTheErrorExit) {
   const RunResult run = run_hfatom("Xe\n12\n54\n");
   EXPECT_EQ(run.status, 1);
   const std::string report = run.file("Xe  .out");
-  const std::string ending = "     5p        6           -58.32000\r\n"
-                             "Error in enclab: principal quantum number out of range\r\n"
-                             "  Error exit in HF Program\r\n";
+  const std::string ending =
+      "     5p        6           -58.32000\r\n"
+      "Error in enclab: principal quantum number out of range\r\n"
+      "  Error exit in HF Program\r\n";
   ASSERT_GE(report.size(), ending.size());
   EXPECT_EQ(report.substr(report.size() - ending.size()), ending);
   EXPECT_FALSE(run.has("Xe  .dat"));
@@ -124,9 +126,8 @@ TEST(HfatomRun, SymbolGivesTheFileName) {
 }
 
 TEST(HfatomRun, EarlierLongerReportIsReplaced) {
-  const RunResult run = run_hfatom("He\n1\n2\n", [](const fs::path& dir) {
-    write_file(dir / "He  .out", std::string(100000, 'x'));
-  });
+  const RunResult run =
+      run_hfatom("He\n1\n2\n", [](const fs::path& dir) { write_file(dir / "He  .out", std::string(100000, 'x')); });
   EXPECT_EQ(run.file("He  .out"), read_file(kData / "He" / "He  .out"));
 }
 
@@ -255,12 +256,10 @@ std::vector<UpdateLine> hartree_fock_log(const std::string& report, const std::s
     }
     const std::string measure = text.substr(26, 10);
     const std::string kind = text.substr(40, 8);
-    const bool laid_out = text.substr(0, 2) == "  " && renders_as(text.substr(6, 16), "%16.8f") &&
-                          text.substr(22, 4) == "    " &&
-                          (measure == "**********" || renders_as(measure, "%10.1E")) &&
-                          text.substr(36, 4) == "    " &&
-                          (kind == "initial " || kind == "iterate " || kind == "final   ") &&
-                          renders_as(text.substr(48, 4), "%4d");
+    const bool laid_out =
+        text.substr(0, 2) == "  " && renders_as(text.substr(6, 16), "%16.8f") && text.substr(22, 4) == "    " &&
+        (measure == "**********" || renders_as(measure, "%10.1E")) && text.substr(36, 4) == "    " &&
+        (kind == "initial " || kind == "iterate " || kind == "final   ") && renders_as(text.substr(48, 4), "%4d");
     EXPECT_TRUE(laid_out) << "[" << text << "]";
     if (laid_out)
       log.push_back({text, text.substr(2, 4), measure, kind.substr(0, kind.find(' ')), std::stoi(text.substr(48))});

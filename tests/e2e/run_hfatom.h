@@ -81,8 +81,9 @@ inline RunResult run_hfatom(const std::string& input, const std::function<void(c
   write_file(run.dir / "hfatom-input", input);
   if (prepare) prepare(run.dir);
   const std::string in = launch.stdin_redirect.empty() ? "< hfatom-input" : launch.stdin_redirect;
-  const std::string command = "cd '" + run.dir.string() + "' && " + launch.shell_setup + " " + launch.wrapper +
-                              " '" + launch.exe + "' " + launch.arguments + " " + in + " > " + launch.console + " 2> hfatom-errors";
+  const std::string command = "cd '" + run.dir.string() + "' && " + launch.shell_setup + " " + launch.wrapper + " '" +
+                              launch.exe + "' " + launch.arguments + " " + in + " > " + launch.console +
+                              " 2> hfatom-errors";
   const int raw = std::system(command.c_str());
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   run.console = read_file(run.dir / "hfatom-console");
@@ -153,7 +154,7 @@ inline pid_t spawn_hfatom(const Spawn& how) {
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
   const std::string command = how.shell_setup + " exec \"$0\"";
   std::vector<std::string> args = how.shell_setup.empty() ? std::vector<std::string>{how.exe}
-                                                         : std::vector<std::string>{"/bin/sh", "-c", command, how.exe};
+                                                          : std::vector<std::string>{"/bin/sh", "-c", command, how.exe};
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);

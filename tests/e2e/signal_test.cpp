@@ -88,16 +88,17 @@ TEST_P(SignalledRun, EndsByTheSignalAndLeavesTheEarlierFiles) {
   EXPECT_EQ(directory_contents(*dir), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Signals, SignalledRun,
-    ::testing::Values(SignalCase{"INT_at_once", SIGINT, "Xe  .out", 0}, SignalCase{"INT_later", SIGINT, "Xe  .out", 30},
-                      SignalCase{"INT_in_table", SIGINT, "Xe  .dat", 0},
-                      SignalCase{"TERM_at_once", SIGTERM, "Xe  .out", 0},
-                      SignalCase{"TERM_later", SIGTERM, "Xe  .out", 30},
-                      SignalCase{"TERM_in_table", SIGTERM, "Xe  .dat", 0},
-                      SignalCase{"HUP_at_once", SIGHUP, "Xe  .out", 0}, SignalCase{"HUP_later", SIGHUP, "Xe  .out", 30},
-                      SignalCase{"HUP_in_table", SIGHUP, "Xe  .dat", 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Signals, SignalledRun,
+                         ::testing::Values(SignalCase{"INT_at_once", SIGINT, "Xe  .out", 0},
+                                           SignalCase{"INT_later", SIGINT, "Xe  .out", 30},
+                                           SignalCase{"INT_in_table", SIGINT, "Xe  .dat", 0},
+                                           SignalCase{"TERM_at_once", SIGTERM, "Xe  .out", 0},
+                                           SignalCase{"TERM_later", SIGTERM, "Xe  .out", 30},
+                                           SignalCase{"TERM_in_table", SIGTERM, "Xe  .dat", 0},
+                                           SignalCase{"HUP_at_once", SIGHUP, "Xe  .out", 0},
+                                           SignalCase{"HUP_later", SIGHUP, "Xe  .out", 30},
+                                           SignalCase{"HUP_in_table", SIGHUP, "Xe  .dat", 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A console pipe whose reader leaves after the third prompt: the results cannot be shown.
 // With SIGPIPE at its default the run ends by it; with SIGPIPE ignored the write fails
@@ -116,7 +117,8 @@ TEST(SignalledRun, ConsolePipeClosedByItsReaderInstallsNothing) {
     std::string shown;
     char block[256];
     ssize_t count;
-    while (shown.find(" nuclear charge\r\n") == std::string::npos && (count = read(pipe_ends[0], block, sizeof block)) > 0)
+    while (shown.find(" nuclear charge\r\n") == std::string::npos &&
+           (count = read(pipe_ends[0], block, sizeof block)) > 0)
       shown.append(block, static_cast<std::size_t>(count));
     close(pipe_ends[0]);
     const int raw = wait_for(pid);

@@ -153,11 +153,21 @@ void make(Kind kind, const std::string& name, const std::string& other_name, con
       std::ofstream(path, std::ios::binary) << "an earlier " << name << "\r\n";
       if (kind == Kind::read_only_file) fs::permissions(path, fs::perms(0444));
       break;
-    case Kind::link_to_file_outside: fs::create_symlink("../target", path); break;
-    case Kind::dangling_link: fs::create_symlink("../missing", path); break;
-    case Kind::link_to_dev_null: fs::create_symlink("/dev/null", path); break;
-    case Kind::link_to_dev_full: fs::create_symlink("/dev/full", path); break;
-    case Kind::link_to_the_other_name: fs::create_symlink(other_name, path); break;
+    case Kind::link_to_file_outside:
+      fs::create_symlink("../target", path);
+      break;
+    case Kind::dangling_link:
+      fs::create_symlink("../missing", path);
+      break;
+    case Kind::link_to_dev_null:
+      fs::create_symlink("/dev/null", path);
+      break;
+    case Kind::link_to_dev_full:
+      fs::create_symlink("/dev/full", path);
+      break;
+    case Kind::link_to_the_other_name:
+      fs::create_symlink(other_name, path);
+      break;
     case Kind::directory:
       fs::create_directory(path);
       std::ofstream(path / "inside", std::ios::binary) << "inside\r\n";
@@ -165,10 +175,15 @@ void make(Kind kind, const std::string& name, const std::string& other_name, con
     case Kind::fifo:
       if (::mkfifo(path.c_str(), 0644) != 0) fault("mkfifo failed");
       break;
-    case Kind::link_to_itself: fs::create_symlink(name, path); break;
-    case Kind::link_to_directory_outside: fs::create_symlink("../elsewhere", path); break;
+    case Kind::link_to_itself:
+      fs::create_symlink(name, path);
+      break;
+    case Kind::link_to_directory_outside:
+      fs::create_symlink("../elsewhere", path);
+      break;
     case Kind::nothing:
-    case Kind::count: break;
+    case Kind::count:
+      break;
   }
 }
 
@@ -198,7 +213,8 @@ std::string installed_file(const fs::path& path, mode_t mode) {
   struct stat status {};
   if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
     fault("\"" + path.filename().string() + "\" is not a regular file after the run installed it");
-  if ((status.st_mode & 0777) != mode) fault("\"" + path.filename().string() + "\" has mode " + std::to_string(status.st_mode & 0777));
+  if ((status.st_mode & 0777) != mode)
+    fault("\"" + path.filename().string() + "\" has mode " + std::to_string(status.st_mode & 0777));
   return read_file(path);
 }
 
@@ -295,7 +311,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }();
   const auto setup_byte = [&](std::size_t k) { return k < size ? data[k] : std::uint8_t{0}; };
   const std::size_t setup_size = 3;
-  const std::string console = size > setup_size ? std::string(reinterpret_cast<const char*>(data) + setup_size, size - setup_size) : "";
+  const std::string console =
+      size > setup_size ? std::string(reinterpret_cast<const char*>(data) + setup_size, size - setup_size) : "";
 
   scratch.clear();
   const auto names = final_names(console);
@@ -304,11 +321,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto kinds = static_cast<std::uint8_t>(Kind::count);
     make(static_cast<Kind>(setup_byte(0) % kinds), report_name, table_name, scratch.run_dir());
     make(static_cast<Kind>(setup_byte(1) % kinds), table_name, report_name, scratch.run_dir());
-    if (setup_byte(2) & 4) std::ofstream(scratch.run_dir() / ("." + report_name + ".AbCd1234"), std::ios::binary) << "another run's\r\n";
+    if (setup_byte(2) & 4)
+      std::ofstream(scratch.run_dir() / ("." + report_name + ".AbCd1234"), std::ios::binary) << "another run's\r\n";
   }
   const Snapshot top_before = snapshot_of(scratch.top(), scratch.run_dir());
   const Snapshot run_before = snapshot_of(scratch.run_dir());
-  static constexpr fs::perms kRunDirectoryModes[] = {fs::perms(0755), fs::perms(0555), fs::perms(0333), fs::perms(0755)};
+  static constexpr fs::perms kRunDirectoryModes[] = {fs::perms(0755), fs::perms(0555), fs::perms(0333),
+                                                     fs::perms(0755)};
   fs::permissions(scratch.run_dir(), kRunDirectoryModes[setup_byte(2) & 3]);
 
   const int home = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -78,9 +78,7 @@ struct Density {
 // Z (30 (1 - e^(-x) sum_{i<=6} x^i/i!) / x^3 + x^2 (1 + x) e^(-x) / 24) at order 2, x = Zr.
 Density shell_1s(double z) { return {"1s_Z" + std::to_string(int(z)), 2, 2.0 * z, 4.0 * z * z * z}; }
 Density shell_2p(double z) { return {"2p_Z" + std::to_string(int(z)), 4, z, std::pow(z, 5) / 24.0}; }
-Density shell_4f(double z) {
-  return {"4f_Z" + std::to_string(int(z)), 8, z / 2.0, std::pow(z / 2.0, 9) / 40320.0};
-}
+Density shell_4f(double z) { return {"4f_Z" + std::to_string(int(z)), 8, z / 2.0, std::pow(z / 2.0, 9) / 40320.0}; }
 Density shell_7i(double z) {
   return {"7i_Z" + std::to_string(int(z)), 14, 2.0 * z / 7.0, std::pow(2.0 * z / 7.0, 15) / std::tgamma(15.0)};
 }
@@ -137,8 +135,7 @@ class MultipolePotential : public ReportCapture {
   Radial y;
 };
 
-class MultipoleClosedForm : public MultipolePotential,
-                            public ::testing::WithParamInterface<MultipoleCase> {};
+class MultipoleClosedForm : public MultipolePotential, public ::testing::WithParamInterface<MultipoleCase> {};
 
 TEST_P(MultipoleClosedForm, MatchesAtEveryPoint) {
   const MultipoleCase& c = GetParam();
@@ -172,8 +169,12 @@ TEST_P(MultipoleClosedForm, MatchesAtEveryPoint) {
 // s^(p+k+1) and peaks sharply near 7 bohr, to some 1e-10 only.
 std::vector<MultipoleCase> multipole_cases() {
   return {
-      {shell_1s(1.0), 0, 1000}, {shell_1s(10.0), 0, 1000}, {shell_1s(2.0), 0, 600},
-      {shell_2p(2.0), 0, 1000}, {shell_2p(2.0), 2, 1000},  {shell_2p(2.0), 2, 700},
+      {shell_1s(1.0), 0, 1000},
+      {shell_1s(10.0), 0, 1000},
+      {shell_1s(2.0), 0, 600},
+      {shell_2p(2.0), 0, 1000},
+      {shell_2p(2.0), 2, 1000},
+      {shell_2p(2.0), 2, 700},
       {shell_4f(8.0), 6, 800},
       {shell_4f(8.0), 7, 1000, "  Warning in yint:  the value of l =   7 is too large\r\n"},
       {shell_7i(14.0), 12, 1000, "  Warning in yint:  the value of l =  12 is too large\r\n", 5e-10},
@@ -181,8 +182,7 @@ std::vector<MultipoleCase> multipole_cases() {
   };
 }
 
-INSTANTIATE_TEST_SUITE_P(Shells, MultipoleClosedForm,
-                         ::testing::ValuesIn(multipole_cases()), case_name);
+INSTANTIATE_TEST_SUITE_P(Shells, MultipoleClosedForm, ::testing::ValuesIn(multipole_cases()), case_name);
 
 // The powers kept for one grid are not taken for another: on the grid stretched to three times
 // its radii (a new id; dr/dt stretched alike, the step the same) the potential matches the

@@ -47,8 +47,7 @@ class RunningIntegral : public ::testing::Test {
   Radial z;
 };
 
-class PolynomialRunningIntegral : public RunningIntegral,
-                                  public ::testing::WithParamInterface<std::tuple<int, int>> {};
+class PolynomialRunningIntegral : public RunningIntegral, public ::testing::WithParamInterface<std::tuple<int, int>> {};
 
 // f of degree d and g of degree 9 - d; every point of y and z against the exact integral in
 // t, the point index times h. Points 2..5 come from the start rows, n-3..n from the mirrored

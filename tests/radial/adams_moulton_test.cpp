@@ -45,12 +45,9 @@ TEST_P(AdamsMoultonStates, OutwardReproducesNodelessState) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ZAndL, AdamsMoultonStates,
-                         ::testing::Values(Case{1.0, 0, 700, 1e-13}, Case{1.0, 1, 600, 1e-12},
-                                           Case{1.0, 2, 600, 1e-12}, Case{10.0, 1, 600, 1e-12},
-                                           Case{10.0, 2, 600, 1e-12}),
-                         [](const auto& info) {
-                           return charge_and_l_name(info.param.z, info.param.l);
-                         });
+                         ::testing::Values(Case{1.0, 0, 700, 1e-13}, Case{1.0, 1, 600, 1e-12}, Case{1.0, 2, 600, 1e-12},
+                                           Case{10.0, 1, 600, 1e-12}, Case{10.0, 2, 600, 1e-12}),
+                         [](const auto& info) { return charge_and_l_name(info.param.z, info.param.l); });
 
 // Inward from r = 0.83 bohr, where the grid resolves the decay well (lambda dr << 1).
 TEST_F(AdamsMoulton, InwardRunReadsEightAboveAndWritesDownToStop) {

@@ -50,11 +50,8 @@ TEST_P(InwardStartExact, IntegratesInwardToMatch) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ZAndL, InwardStartExact,
-                         ::testing::Values(SeriesCase{1.0, 0}, SeriesCase{1.0, 1},
-                                           SeriesCase{10.0, 1}),
-                         [](const auto& info) {
-                           return charge_and_l_name(info.param.z, info.param.l);
-                         });
+                         ::testing::Values(SeriesCase{1.0, 0}, SeriesCase{1.0, 1}, SeriesCase{10.0, 1}),
+                         [](const auto& info) { return charge_and_l_name(info.param.z, info.param.l); });
 
 class InwardStart : public RadialTest {};
 
@@ -66,8 +63,7 @@ TEST_F(InwardStart, WritesExactlyTheRangeAsked) {
     int first_written;
   };
   charge.fill(1.0);
-  for (const Range c :
-       {Range{1000, 992}, Range{993, 992}, Range{992, 992}, Range{991, 991}, Range{980, 980}}) {
+  for (const Range c : {Range{1000, 992}, Range{993, 992}, Range{992, 992}, Range{991, 991}, Range{980, 980}}) {
     p.fill(kNaN);
     q.fill(kNaN);
     ASSERT_EQ(INSCH(p, q, charge, -0.5, 0, 1000, c.match), Status::ok);
@@ -82,8 +78,8 @@ TEST_F(InwardStart, NonNegativeEnergyIsRefusedWithItsLine) {
     std::string field;  // E as D16.6
   };
   charge.fill(1.0);
-  for (const Refused& c : {Refused{0.0, "    0.000000D+00"}, Refused{0.25, "    2.500000D-01"},
-                           Refused{12345.0, "    1.234500D+04"}}) {
+  for (const Refused& c :
+       {Refused{0.0, "    0.000000D+00"}, Refused{0.25, "    2.500000D-01"}, Refused{12345.0, "    1.234500D+04"}}) {
     report::capture_unit(report::kReportUnit);  // starts an empty capture
     EXPECT_EQ(INSCH(p, q, charge, c.energy, 0, 1000, 500), Status::error);
     EXPECT_EQ(report_text(), "  Error in insch: eau = " + c.field + " > 0\r\n");

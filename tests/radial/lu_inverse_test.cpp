@@ -136,17 +136,15 @@ Unimodular zero_first_pivot() {
     if (unit_lower(seed)[1][0] == 0) return permuted_unimodular(swap, seed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, InvertLuKnown,
-    ::testing::Values(KnownInverse{"lower_times_upper", permuted_unimodular(identity(), 1)},
-                      KnownInverse{"another_lower_times_upper", permuted_unimodular(identity(), 2)},
-                      KnownInverse{"rows_cycled", permuted_unimodular(cyclic_shift(), 3)},
-                      KnownInverse{"zero_in_the_first_pivot", zero_first_pivot()}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, InvertLuKnown,
+                         ::testing::Values(KnownInverse{"lower_times_upper", permuted_unimodular(identity(), 1)},
+                                           KnownInverse{"another_lower_times_upper",
+                                                        permuted_unimodular(identity(), 2)},
+                                           KnownInverse{"rows_cycled", permuted_unimodular(cyclic_shift(), 3)},
+                                           KnownInverse{"zero_in_the_first_pivot", zero_first_pivot()}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-TEST(InvertLu, ZeroPivotIsReallyThere) {
-  EXPECT_EQ(zero_first_pivot().a[0][0], 0);
-}
+TEST(InvertLu, ZeroPivotIsReallyThere) { EXPECT_EQ(zero_first_pivot().a[0][0], 0); }
 
 // A A^-1 = I to rounding for random matrices with entries in [-1, 1].
 TEST(InvertLu, RandomMatrixTimesItsInverseIsTheIdentity) {

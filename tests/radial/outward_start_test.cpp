@@ -70,11 +70,9 @@ TEST_P(OutwardStart, ContinuesToMatchingPoint) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ZAndL, OutwardStart,
-                         ::testing::Values(Case{1.0, 0}, Case{1.0, 1}, Case{1.0, 2}, Case{10.0, 0},
-                                           Case{10.0, 1}, Case{10.0, 2}),
-                         [](const auto& info) {
-                           return charge_and_l_name(info.param.z, info.param.l);
-                         });
+                         ::testing::Values(Case{1.0, 0}, Case{1.0, 1}, Case{1.0, 2}, Case{10.0, 0}, Case{10.0, 1},
+                                           Case{10.0, 2}),
+                         [](const auto& info) { return charge_and_l_name(info.param.z, info.param.l); });
 
 class OutwardStartEdges : public OutwardStartTest {};
 

@@ -21,9 +21,7 @@ Radial powers(int degree) {
 
 // Integral of x^degree from a to b.
 double exact_integral(int degree, int a, int b) {
-  return (std::pow(static_cast<double>(b), degree + 1) -
-          std::pow(static_cast<double>(a), degree + 1)) /
-         (degree + 1);
+  return (std::pow(static_cast<double>(b), degree + 1) - std::pow(static_cast<double>(a), degree + 1)) / (degree + 1);
 }
 
 class QuadratureOrder : public ::testing::TestWithParam<int> {};
@@ -50,8 +48,7 @@ TEST(Quadrature, ConstantOverWholeGridGivesLengthInT) {
   ones.fill(1.0);
   const double h = atom.grid.grid_step;
   for (int order = 1; order <= 10; ++order) {
-    EXPECT_NEAR(RINT(ones, 1, kGridPoints, order, h), 999.0 * h, 1e-13 * 999.0 * h)
-        << "order " << order;
+    EXPECT_NEAR(RINT(ones, 1, kGridPoints, order, h), 999.0 * h, 1e-13 * 999.0 * h) << "order " << order;
   }
   // Shortest range that is still a quadrature, away from point 1.
   Radial threes;
@@ -65,8 +62,7 @@ TEST(Quadrature, HighOrdersIntegrateConstantsToSinglePrecisionRows) {
   Radial ones;
   ones.fill(1.0);
   for (int order = 11; order <= 14; ++order) {
-    EXPECT_NEAR(RINT(ones, 1, kGridPoints, order, 1.0), 999.0, 2e-7 * (order - 0.5))
-        << "order " << order;
+    EXPECT_NEAR(RINT(ones, 1, kGridPoints, order, 1.0), 999.0, 2e-7 * (order - 0.5)) << "order " << order;
   }
 }
 

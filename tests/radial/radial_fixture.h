@@ -57,9 +57,7 @@ inline std::string charge_and_l_name(double z, int l) {
   return "Z" + std::to_string(static_cast<int>(z)) + "_l" + std::to_string(l);
 }
 
-inline double relative_error(double got, double want) {
-  return std::fabs(got - want) / std::fabs(want);
-}
+inline double relative_error(double got, double want) { return std::fabs(got - want) / std::fabs(want); }
 
 // P = r^(l+1) e^(-Zr/(l+1)), the nodeless hydrogen-like function (unnormalised), at
 // E = -Z^2/(2(l+1)^2), and its derivative.
@@ -68,13 +66,9 @@ struct NodelessHydrogenic {
   int l;
   double energy() const { return -z * z / (2.0 * (l + 1) * (l + 1)); }
   double p(double r) const { return std::pow(r, l + 1) * std::exp(-z * r / (l + 1)); }
-  double q(double r) const {
-    return std::pow(r, l) * std::exp(-z * r / (l + 1)) * ((l + 1) - z * r / (l + 1));
-  }
+  double q(double r) const { return std::pow(r, l) * std::exp(-z * r / (l + 1)) * ((l + 1) - z * r / (l + 1)); }
   // Size of the two terms of q, the scale of its error (q itself vanishes at r = (l+1)^2/Z).
-  double q_scale(double r) const {
-    return std::pow(r, l) * std::exp(-z * r / (l + 1)) * ((l + 1) + z * r / (l + 1));
-  }
+  double q_scale(double r) const { return std::pow(r, l) * std::exp(-z * r / (l + 1)) * ((l + 1) + z * r / (l + 1)); }
   // Relative errors of p and of q (against q_scale) at point i.
   double p_error(double got, double r) const { return relative_error(got, p(r)); }
   double q_error(double got, double r) const { return std::fabs(got - q(r)) / q_scale(r); }

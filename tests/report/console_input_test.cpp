@@ -63,16 +63,15 @@ TEST_P(ConsoleLines, SplitAtEachLineEnd) {
 
 const std::string kLongest(kMaxConsoleLine, 'x');
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ConsoleLines,
-    ::testing::Values(LineCase{"mixed_ends", "a\nb\r\nc\rd", {"a", "b", "c", "d"}},
-                      LineCase{"empty_lines", "\r\n\n\r\r", {"", "", "", ""}},
-                      LineCase{"cr_before_crlf", "a\r\r\nb\n", {"a", "", "b"}},
-                      LineCase{"nul_kept", std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
-                      LineCase{"at_the_limit", kLongest + "\r\n" + kLongest, {kLongest, kLongest}},
-                      LineCase{"over_the_limit", "He\n" + kLongest + "y\n", {"He"}, true},
-                      LineCase{"over_the_limit_at_the_end", kLongest + "y", {}, true}),
-    [](const auto& info) { return std::string(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(Cases, ConsoleLines,
+                         ::testing::Values(LineCase{"mixed_ends", "a\nb\r\nc\rd", {"a", "b", "c", "d"}},
+                                           LineCase{"empty_lines", "\r\n\n\r\r", {"", "", "", ""}},
+                                           LineCase{"cr_before_crlf", "a\r\r\nb\n", {"a", "", "b"}},
+                                           LineCase{"nul_kept", std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
+                                           LineCase{"at_the_limit", kLongest + "\r\n" + kLongest, {kLongest, kLongest}},
+                                           LineCase{"over_the_limit", "He\n" + kLongest + "y\n", {"He"}, true},
+                                           LineCase{"over_the_limit_at_the_end", kLongest + "y", {}, true}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 struct IntegerCase {
   const char* input;
@@ -93,17 +92,18 @@ TEST_P(FreeFormInteger, ReadsOneValueOrRefusesTheInput) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FreeFormInteger,
-    ::testing::Values(IntegerCase{"12\n", 12}, IntegerCase{"  \n\n\t -7  junk\n", -7}, IntegerCase{"+4", 4},
-                      IntegerCase{"12,13\n", 12}, IntegerCase{"3/\n", 3}, IntegerCase{"7\r\n", 7},
-                      IntegerCase{",\n5\n", 99}, IntegerCase{"  /\n", 99}, IntegerCase{"2147483647\n", 2147483647},
-                      IntegerCase{"-2147483648\n", -2147483647 - 1}, IntegerCase{"abc\n", std::nullopt},
-                      IntegerCase{"12abc\n", std::nullopt}, IntegerCase{"1.5\n", std::nullopt},
-                      IntegerCase{"-\n", std::nullopt}, IntegerCase{"", std::nullopt},
-                      IntegerCase{"\n  \n", std::nullopt}, IntegerCase{"2147483648\n", std::nullopt},
-                      IntegerCase{"-2147483649\n", std::nullopt},
-                      IntegerCase{"123456789012345678901234567890\n", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(Cases, FreeFormInteger,
+                         ::testing::Values(IntegerCase{"12\n", 12}, IntegerCase{"  \n\n\t -7  junk\n", -7},
+                                           IntegerCase{"+4", 4}, IntegerCase{"12,13\n", 12}, IntegerCase{"3/\n", 3},
+                                           IntegerCase{"7\r\n", 7}, IntegerCase{",\n5\n", 99}, IntegerCase{"  /\n", 99},
+                                           IntegerCase{"2147483647\n", 2147483647},
+                                           IntegerCase{"-2147483648\n", -2147483647 - 1},
+                                           IntegerCase{"abc\n", std::nullopt}, IntegerCase{"12abc\n", std::nullopt},
+                                           IntegerCase{"1.5\n", std::nullopt}, IntegerCase{"-\n", std::nullopt},
+                                           IntegerCase{"", std::nullopt}, IntegerCase{"\n  \n", std::nullopt},
+                                           IntegerCase{"2147483648\n", std::nullopt},
+                                           IntegerCase{"-2147483649\n", std::nullopt},
+                                           IntegerCase{"123456789012345678901234567890\n", std::nullopt}));
 
 TEST_F(ConsoleInput, RestOfTheLineIsDroppedAndTheNextReadTakesTheNextLine) {
   set_console_input("5 6\n7\n");

@@ -28,28 +28,28 @@ TEST_P(FixedField, RendersExactDecimalValueRoundedHalfAway) {
   EXPECT_EQ(format_fixed(c.value, c.width, c.decimals), c.expected) << "value " << c.value;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FixedField,
-    ::testing::Values(
-        // the documented examples
-        RealCase{0.0002, 10, 5, "   0.00020"}, RealCase{0.8999999761581421, 8, 3, "   0.900"},
-        RealCase{0.0, 10, 7, " 0.0000000"}, RealCase{-2.0, 16, 5, "        -2.00000"},
-        RealCase{1.0e30, 10, 5, "**********"}, RealCase{-0.0002, 8, 3, "   0.000"},
-        RealCase{-0.5, 5, 3, "-.500"}, RealCase{0.5, 5, 3, "0.500"}, RealCase{0.5, 4, 3, ".500"},
-        RealCase{-0.5, 4, 3, "****"}, RealCase{-0.0, 6, 2, "  0.00"},
-        // exact ties go away from zero
-        RealCase{0.125, 6, 2, "  0.13"}, RealCase{-0.125, 6, 2, " -0.13"}, RealCase{0.375, 4, 2, "0.38"},
-        RealCase{0.25, 4, 1, " 0.3"}, RealCase{2.5, 4, 0, "  3."}, RealCase{-2.5, 4, 0, " -3."},
-        RealCase{0.5, 3, 0, " 1."},
-        // near-ties round on the exact binary value (2.675 is 2.67499999...)
-        RealCase{2.675, 5, 2, " 2.67"}, RealCase{0.15, 4, 1, " 0.1"}, RealCase{0.35, 4, 1, " 0.3"},
-        RealCase{1.0000000000000002, 8, 6, "1.000000"},
-        // carries into a new integer digit, and overflow from it
-        RealCase{9.9996, 6, 3, "10.000"}, RealCase{-9.9996, 6, 3, "******"}, RealCase{-9.9996, 7, 3, "-10.000"},
-        RealCase{123456.5, 9, 1, " 123456.5"}, RealCase{-2.86168, 18, 8, "       -2.86168000"},
-        RealCase{std::numeric_limits<double>::quiet_NaN(), 6, 2, "   NaN"},
-        RealCase{-std::numeric_limits<double>::infinity(), 10, 2, " -Infinity"},
-        RealCase{std::numeric_limits<double>::infinity(), 4, 2, " Inf"}));
+INSTANTIATE_TEST_SUITE_P(Cases, FixedField,
+                         ::testing::Values(
+                             // the documented examples
+                             RealCase{0.0002, 10, 5, "   0.00020"}, RealCase{0.8999999761581421, 8, 3, "   0.900"},
+                             RealCase{0.0, 10, 7, " 0.0000000"}, RealCase{-2.0, 16, 5, "        -2.00000"},
+                             RealCase{1.0e30, 10, 5, "**********"}, RealCase{-0.0002, 8, 3, "   0.000"},
+                             RealCase{-0.5, 5, 3, "-.500"}, RealCase{0.5, 5, 3, "0.500"}, RealCase{0.5, 4, 3, ".500"},
+                             RealCase{-0.5, 4, 3, "****"}, RealCase{-0.0, 6, 2, "  0.00"},
+                             // exact ties go away from zero
+                             RealCase{0.125, 6, 2, "  0.13"}, RealCase{-0.125, 6, 2, " -0.13"},
+                             RealCase{0.375, 4, 2, "0.38"}, RealCase{0.25, 4, 1, " 0.3"}, RealCase{2.5, 4, 0, "  3."},
+                             RealCase{-2.5, 4, 0, " -3."}, RealCase{0.5, 3, 0, " 1."},
+                             // near-ties round on the exact binary value (2.675 is 2.67499999...)
+                             RealCase{2.675, 5, 2, " 2.67"}, RealCase{0.15, 4, 1, " 0.1"}, RealCase{0.35, 4, 1, " 0.3"},
+                             RealCase{1.0000000000000002, 8, 6, "1.000000"},
+                             // carries into a new integer digit, and overflow from it
+                             RealCase{9.9996, 6, 3, "10.000"}, RealCase{-9.9996, 6, 3, "******"},
+                             RealCase{-9.9996, 7, 3, "-10.000"}, RealCase{123456.5, 9, 1, " 123456.5"},
+                             RealCase{-2.86168, 18, 8, "       -2.86168000"},
+                             RealCase{std::numeric_limits<double>::quiet_NaN(), 6, 2, "   NaN"},
+                             RealCase{-std::numeric_limits<double>::infinity(), 10, 2, " -Infinity"},
+                             RealCase{std::numeric_limits<double>::infinity(), 4, 2, " Inf"}));
 
 struct ExponentCase {
   double value;
@@ -138,8 +138,8 @@ ExactRounding round_exact(double magnitude, int decimals, bool exponent_style) {
 
 std::string expected_exponent(double value, int decimals) {
   const ExactRounding r = round_exact(std::fabs(value), decimals, true);
-  std::string text = (std::signbit(value) && value != 0.0 ? "-" : "") + r.digits.substr(0, 1) + "." +
-                     r.digits.substr(1);
+  std::string text =
+      (std::signbit(value) && value != 0.0 ? "-" : "") + r.digits.substr(0, 1) + "." + r.digits.substr(1);
   const int e = std::abs(r.exponent);
   char exponent[8];
   std::snprintf(exponent, sizeof exponent, e <= 99 ? "E%c%02d" : "%c%03d", r.exponent < 0 ? '-' : '+', e);
@@ -151,8 +151,8 @@ std::string expected_fixed(double value, int decimals) {
   const ExactRounding r = round_exact(std::fabs(value), decimals, false);
   const std::size_t whole = r.digits.size() - static_cast<std::size_t>(decimals);
   const bool zero = r.digits.find_first_not_of('0') == std::string::npos;
-  std::string text = (std::signbit(value) && !zero ? "-" : "") + r.digits.substr(0, whole) + "." +
-                     r.digits.substr(whole);
+  std::string text =
+      (std::signbit(value) && !zero ? "-" : "") + r.digits.substr(0, whole) + "." + r.digits.substr(whole);
   return std::string(40 - text.size(), ' ') + text;
 }
 

@@ -86,9 +86,7 @@ void PrintTo(const NameCase& c, std::ostream* out) { *out << c.file; }
 class OrbitalTableName : public ::testing::TestWithParam<NameCase> {};
 
 // Leading blanks are dropped, inner and trailing ones kept.
-TEST_P(OrbitalTableName, IsTheSymbolThenDat) {
-  EXPECT_EQ(orbital_table_file_name(GetParam().symbol), GetParam().file);
-}
+TEST_P(OrbitalTableName, IsTheSymbolThenDat) { EXPECT_EQ(orbital_table_file_name(GetParam().symbol), GetParam().file); }
 
 INSTANTIATE_TEST_SUITE_P(Symbols, OrbitalTableName,
                          ::testing::Values(NameCase{"trailing_blanks", {'H', 'e', ' ', ' '}, "He  .dat"},

@@ -56,19 +56,22 @@ TEST_P(CoreEnergy, IsTheSumOfOrbitalEnergiesLessThePairInteraction) {
   EXPECT_NEAR(printed_core_energy(), want, 2e-9 * std::fabs(want));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cores, CoreEnergy,
-    ::testing::Values(
-        // One pair in 1s: F0(1s,1s).
-        HydrogenicCore{"OneS", 2.0, {{1, 0, 2, -0.9}}, 5.0 / 8.0},
-        // 1s2 2s2: both self pairs, four 1s-2s pairs, two of them with parallel spins.
-        HydrogenicCore{"OneSTwoS", 4.0, {{1, 0, 2, -5.0}, {2, 0, 2, -0.3}},
-                       5.0 / 8.0 + 77.0 / 512.0 + 4.0 * 17.0 / 81.0 - 2.0 * 16.0 / 729.0},
-        // 1s2 2p6: 12 F0 - 2 G1 between the shells, 15 F0 - 6/5 F2 inside the closed p shell.
-        HydrogenicCore{"OneSTwoP", 10.0, {{1, 0, 2, -32.8}, {2, 1, 6, -0.85}},
-                       5.0 / 8.0 + 12.0 * 59.0 / 243.0 - 2.0 * 112.0 / 2187.0 + 15.0 * 93.0 / 512.0 -
-                           6.0 / 5.0 * 45.0 / 512.0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cores, CoreEnergy,
+                         ::testing::Values(
+                             // One pair in 1s: F0(1s,1s).
+                             HydrogenicCore{"OneS", 2.0, {{1, 0, 2, -0.9}}, 5.0 / 8.0},
+                             // 1s2 2s2: both self pairs, four 1s-2s pairs, two of them with parallel spins.
+                             HydrogenicCore{"OneSTwoS",
+                                            4.0,
+                                            {{1, 0, 2, -5.0}, {2, 0, 2, -0.3}},
+                                            5.0 / 8.0 + 77.0 / 512.0 + 4.0 * 17.0 / 81.0 - 2.0 * 16.0 / 729.0},
+                             // 1s2 2p6: 12 F0 - 2 G1 between the shells, 15 F0 - 6/5 F2 inside the closed p shell.
+                             HydrogenicCore{"OneSTwoP",
+                                            10.0,
+                                            {{1, 0, 2, -32.8}, {2, 1, 6, -0.85}},
+                                            5.0 / 8.0 + 12.0 * 59.0 / 243.0 - 2.0 * 112.0 / 2187.0 +
+                                                15.0 * 93.0 / 512.0 - 6.0 / 5.0 * 45.0 / 512.0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Six shells 1s 2s 2p 3s 3p 3d built from orthonormal hydrogen-like orbitals so that every
 // overlap is a chosen round number: the tables show which entry lands where.
@@ -182,9 +185,9 @@ TEST_F(ResultsTest, ConvergedKryptonOrbitalsAreOrthonormalWithinEachL) {
       EXPECT_LE(std::fabs(value), diagonal ? 1e-12 : 1e-5) << line;
     }
   }
-  EXPECT_EQ(headers, (std::vector<std::string>{"                1s >      2s >      3s >      4s >     ",
-                                               "                2p >      3p >      4p >     ",
-                                               "                3d >     "}));
+  EXPECT_EQ(headers,
+            (std::vector<std::string>{"                1s >      2s >      3s >      4s >     ",
+                                      "                2p >      3p >      4p >     ", "                3d >     "}));
   EXPECT_EQ(row_labels, (std::vector<std::string>{" 1s ", " 2s ", " 3s ", " 4s ", " 2p ", " 3p ", " 4p ", " 3d "}));
 }
 

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <limits>
+#include <sstream>
 #include <string>
 
 #include "app/run_state.h"
@@ -31,7 +31,9 @@ class AtomInput : public ::testing::Test {
     return DATAIN(damping, g_factor);
   }
   static std::string report_text() { return report::captured(report::kReportUnit); }
-  static std::string label(int j) { return std::string(atom.names.shell_label(j).begin(), atom.names.shell_label(j).end()); }
+  static std::string label(int j) {
+    return std::string(atom.names.shell_label(j).begin(), atom.names.shell_label(j).end());
+  }
 
   double damping = -1.0;
   double g_factor = -1.0;

@@ -38,16 +38,16 @@ TEST_P(ShellLabel, BuildsTheLabelOrRefuses) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ShellLabel,
-    ::testing::Values(LabelCase{1, 0, " 1s ", nullptr}, LabelCase{2, 1, " 2p ", nullptr},
-                      LabelCase{3, 2, " 3d ", nullptr}, LabelCase{5, 1, " 5p ", nullptr},
-                      LabelCase{10, 0, "10s ", nullptr}, LabelCase{99, 9, "99l ", nullptr},
-                      LabelCase{4, 3, " 4f ", nullptr}, LabelCase{1, 1, nullptr, kAngular},
-                      LabelCase{12, 10, nullptr, kAngular}, LabelCase{5, kMax, nullptr, kAngular},
-                      LabelCase{5, kMin, nullptr, kAngular}, LabelCase{0, 0, nullptr, kPrincipal},
-                      LabelCase{100, 0, nullptr, kPrincipal}, LabelCase{-3, -5, nullptr, kPrincipal},
-                      LabelCase{kMax, kMax, nullptr, kPrincipal}));
+INSTANTIATE_TEST_SUITE_P(Cases, ShellLabel,
+                         ::testing::Values(LabelCase{1, 0, " 1s ", nullptr}, LabelCase{2, 1, " 2p ", nullptr},
+                                           LabelCase{3, 2, " 3d ", nullptr}, LabelCase{5, 1, " 5p ", nullptr},
+                                           LabelCase{10, 0, "10s ", nullptr}, LabelCase{99, 9, "99l ", nullptr},
+                                           LabelCase{4, 3, " 4f ", nullptr}, LabelCase{1, 1, nullptr, kAngular},
+                                           LabelCase{12, 10, nullptr, kAngular}, LabelCase{5, kMax, nullptr, kAngular},
+                                           LabelCase{5, kMin, nullptr, kAngular}, LabelCase{0, 0, nullptr, kPrincipal},
+                                           LabelCase{100, 0, nullptr, kPrincipal},
+                                           LabelCase{-3, -5, nullptr, kPrincipal},
+                                           LabelCase{kMax, kMax, nullptr, kPrincipal}));
 
 }  // namespace
 }  // namespace hf

@@ -131,10 +131,10 @@ struct Exchange {
 std::vector<Exchange> neon_exchange(int i, int j) {
   const bool p_i = i == 3;
   const bool p_j = j == 3;
-  if (!p_i && !p_j) return {{0, 2.0}};                  // c(0,0,0)^2 = 1
-  if (!p_i && p_j) return {{1, 6.0 / 3.0}};             // c(0,1,1)^2 = 1/3
+  if (!p_i && !p_j) return {{0, 2.0}};       // c(0,0,0)^2 = 1
+  if (!p_i && p_j) return {{1, 6.0 / 3.0}};  // c(0,1,1)^2 = 1/3
   if (p_i && !p_j) return {{1, 2.0 / 3.0}};
-  return {{0, 6.0 / 3.0}, {2, 6.0 * 2.0 / 15.0}};       // c(1,1,0)^2 = 1/3, c(1,1,2)^2 = 2/15
+  return {{0, 6.0 / 3.0}, {2, 6.0 * 2.0 / 15.0}};  // c(1,1,0)^2 = 1/3, c(1,1,2)^2 = 2/15
 }
 
 // An independent model of the neon update: the driving term of the Hartree-Fock equation
@@ -217,7 +217,7 @@ TEST_F(NeonCore, EachUpdateSolvesTheHartreeFockDrivenEquation) {
   };
   // First updates, damped second updates, a first update inside a final sweep (stored, D not
   // updated), a final-sweep update (undamped) and updates made while D lags behind.
-  const Call calls[] = {{1, false}, {1, false}, {2, true}, {2, false}, {3, false},
+  const Call calls[] = {{1, false}, {1, false}, {2, true},  {2, false}, {3, false},
                         {3, true},  {1, true},  {2, false}, {3, false}};
   NeonModel model;
   for (const Call& c : calls) {

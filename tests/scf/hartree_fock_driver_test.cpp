@@ -151,8 +151,7 @@ TEST_P(MeasureAtAThreshold, FallsOnTheSideOfTheStrictComparison) {
 
 INSTANTIATE_TEST_SUITE_P(Thresholds, MeasureAtAThreshold,
                          ::testing::Values(Boundary{-1e8, 1e-12, 3},  // 1e-8 counts as settled
-                                           Boundary{-1e7, 1e-7, 4}, Boundary{-1e5, 1e-5, 4},
-                                           Boundary{-1e3, 1e-3, 4}));
+                                           Boundary{-1e7, 1e-7, 4}, Boundary{-1e5, 1e-5, 4}, Boundary{-1e3, 1e-3, 4}));
 
 // Shells 2 and 3 have the same largest measure (0.2): the lower index goes first; shell 1
 // (measure 1/6) comes last.
@@ -244,12 +243,12 @@ TEST_P(PublishedEnergies, FinalOrbitalEnergiesMatch) {
     EXPECT_NEAR(atom.energies.shell_energy(j), a.energies[j - 1], 2e-5) << "shell " << j;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Atoms, PublishedEnergies,
-    ::testing::Values(PublishedAtom{"He\n1\n2\n", {-0.91795556}},
-                      PublishedAtom{"Ne\n3\n10\n", {-32.77244, -1.93039, -0.85041}},
-                      PublishedAtom{"Ar\n5\n18\n", {-118.61035, -12.32215, -9.57147, -1.27735, -0.59102}}),
-    [](const auto& info) { return std::string(info.param.input, 2); });
+INSTANTIATE_TEST_SUITE_P(Atoms, PublishedEnergies,
+                         ::testing::Values(PublishedAtom{"He\n1\n2\n", {-0.91795556}},
+                                           PublishedAtom{"Ne\n3\n10\n", {-32.77244, -1.93039, -0.85041}},
+                                           PublishedAtom{"Ar\n5\n18\n",
+                                                         {-118.61035, -12.32215, -9.57147, -1.27735, -0.59102}}),
+                         [](const auto& info) { return std::string(info.param.input, 2); });
 
 }  // namespace
 }  // namespace hf

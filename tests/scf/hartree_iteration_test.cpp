@@ -79,8 +79,7 @@ TEST_F(HartreeIteration, HeliumFirstIterationAsInTheReferenceRun) {
   ASSERT_NE(from, std::string::npos);
   const std::size_t to = reference.find("\r\n\r\n", reference.find("  loop   1 ", from)) + 4;
   const std::string first_iteration = reference.substr(from, to - from);
-  ASSERT_NE(first_iteration.find("  E( 1s ) =        -2.00000        -2.00000      k =  1\r\n"),
-            std::string::npos);
+  ASSERT_NE(first_iteration.find("  E( 1s ) =        -2.00000        -2.00000      k =  1\r\n"), std::string::npos);
   EXPECT_EQ(report_text().substr(0, first_iteration.size()), first_iteration);
 }
 
@@ -169,9 +168,9 @@ TEST_P(HartreeRun, LeavesThePotentialOfItsOrbitals) {
     double energy = energies.shell_energy(j);
     int extent = 0;
     int iterations = 0;
-    ASSERT_EQ(MASTER(p, q, atom.grid.effective_charge, energy, shells.shell_n(j), shells.shell_l(j),
-                     extent, iterations),
-              Status::ok);
+    ASSERT_EQ(
+        MASTER(p, q, atom.grid.effective_charge, energy, shells.shell_n(j), shells.shell_l(j), extent, iterations),
+        Status::ok);
     EXPECT_NEAR(energy, energies.shell_energy(j), 1e-12 * std::fabs(energy)) << "shell " << j;
     ASSERT_EQ(extent, shells.shell_extent(j)) << "shell " << j;
     for (int i = 1; i <= extent; ++i) {
